@@ -1,0 +1,26 @@
+// The About box.
+#include "about.h"
+
+#include "portio.h"
+#include "resource.h"
+
+INT_PTR CALLBACK AboutDlg(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITDIALOG: InitializeAbout(hwnd, wParam, lParam); return TRUE;
+    case WM_CLOSE: EndDialog(hwnd, 0); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(hwnd, 1);
+            return TRUE;
+        }
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+// The second credit line names the port in use, so that the readings can be told real or
+// simulated from the About box.
+BOOL InitializeAbout(HWND hwnd, WPARAM, LPARAM) {
+    SetDlgItemTextA(hwnd, IDC_ABOUT_CREDIT2, PortIO_ShortName());
+    return 0;
+}

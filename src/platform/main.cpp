@@ -1,0 +1,42 @@
+// Program start-up: the Qt application, the port, then the program's own WinMain.
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "portio.h"
+#include "win32_qt.h"
+#include "windows.h"
+
+namespace {
+
+// Qt aborts when it cannot reach a display; say why in one line instead.
+bool displayAvailable() {
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "bytescope: no display to open a window on (DISPLAY and "
+                             "WAYLAND_DISPLAY are not set)\n");
+        return 1;
+    }
+    std::string commandLine = Win32_CommandLine(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(QStringLiteral("Bytescope"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.bytescope.Bytescope"));
+
+    std::fprintf(stderr, "bytescope: %s\n", PortIO_Status());
+
+    static HINSTANCE__ module{&g_ModuleResources};
+    std::string tail = Win32_CommandTail(commandLine);
+    return WinMain(&module, nullptr, tail.data(), SW_SHOWNORMAL);
+}

@@ -1,0 +1,306 @@
+// Device contexts, painting, fonts, brushes and text on QPainter.
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPalette>
+
+#include <cstring>
+
+#include "internal.h"
+#include "win32_qt.h"
+
+namespace {
+
+std::vector<Win32DrawOp>* drawTrace = nullptr;
+
+void trace(const Win32DrawOp& op) {
+    if (drawTrace)
+        drawTrace->push_back(op);
+}
+
+QFont fontOf(HDC dc) {
+    return dc->font ? dc->font->font : win32::defaultFont(dc->hwnd);
+}
+
+HBRUSH stockBrush(int index, COLORREF color) {
+    static HBRUSH__ brushes[5];
+    HBRUSH b = &brushes[index];
+    b->kind = GdiObject::Brush;
+    b->stock = true;
+    b->color = color;
+    return b;
+}
+
+COLORREF brushColor(HBRUSH hbr) {
+    // A small number is a system colour (COLOR_x + 1).
+    if (reinterpret_cast<UINT_PTR>(hbr) <= 31) {
+        int index = int(reinterpret_cast<UINT_PTR>(hbr)) - 1;
+        QColor c = index == COLOR_WINDOW ? QApplication::palette().color(QPalette::Base)
+                                         : QApplication::palette().color(QPalette::Window);
+        return RGB(c.red(), c.green(), c.blue());
+    }
+    return hbr->color;
+}
+
+int lineHeight(const QFontMetrics& fm, bool externalLeading) {
+    return fm.height() + (externalLeading ? std::max(0, fm.leading()) : 0);
+}
+
+// Breaks a paragraph into lines no wider than `width`, at blanks, as DT_WORDBREAK does; a word
+// wider than the line stands alone on its line.
+std::vector<QString> wrap(const QString& paragraph, const QFontMetrics& fm, int width) {
+    std::vector<QString> lines;
+    QString line;
+    for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+        QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
+            lines.push_back(line);
+            line = word;
+        } else {
+            line = candidate;
+        }
+    }
+    lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+QColor win32::toQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+void Win32_SetDrawTrace(std::vector<Win32DrawOp>* t) {
+    drawTrace = t;
+}
+
+HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint) {
+    if (!win32::isLive(hWnd) || !lpPaint)
+        return nullptr;
+    HDC dc = new HDC__;
+    dc->hwnd = hWnd;
+    dc->painter = hWnd->painter;
+    RECT rc{};
+    GetClientRect(hWnd, &rc);
+    *lpPaint = PAINTSTRUCT{dc, TRUE, rc, FALSE, FALSE, {}};
+    trace({Win32DrawOp::BeginPaint, hWnd, 0, 0, rc.right, rc.bottom, {}, 0, 0, 0, {}});
+    // Qt does not keep the previous picture, so every paint starts from the erased background.
+    if (dc->painter && hWnd->background)
+        dc->painter->fillRect(QRect(0, 0, rc.right, rc.bottom),
+                              win32::toQColor(brushColor(hWnd->background)));
+    return dc;
+}
+
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
+    if (!lpPaint || !lpPaint->hdc)
+        return FALSE;
+    delete lpPaint->hdc;
+    return TRUE;
+}
+
+HDC WINAPI GetDC(HWND hWnd) {
+    if (hWnd && !win32::isLive(hWnd))
+        return nullptr;
+    HDC dc = new HDC__;
+    dc->hwnd = hWnd;
+    return dc;
+}
+
+int WINAPI ReleaseDC(HWND, HDC hDC) {
+    if (!hDC || hDC->painter)
+        return 0;
+    delete hDC;
+    return 1;
+}
+
+BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
+    if (!hdc || !tm)
+        return FALSE;
+    QFont f = fontOf(hdc);
+    QFontMetrics fm(f);
+    *tm = TEXTMETRICA{};
+    tm->tmHeight = fm.height();
+    tm->tmAscent = fm.ascent();
+    tm->tmDescent = fm.descent();
+    tm->tmExternalLeading = std::max(0, fm.leading());
+    tm->tmAveCharWidth = fm.averageCharWidth();
+    tm->tmMaxCharWidth = fm.maxWidth();
+    tm->tmWeight = QFontInfo(f).weight() >= QFont::Bold ? FW_BOLD : FW_NORMAL;
+    return TRUE;
+}
+
+BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
+    if (!hdc || !lpString || c < 0)
+        return FALSE;
+    QString text = win32::fromAnsi(lpString, c);
+    QFont f = fontOf(hdc);
+    QFontMetrics fm(f);
+    int w = fm.horizontalAdvance(text);
+    trace({Win32DrawOp::Text, hdc->hwnd, x, y, w, fm.height(), std::string(lpString, size_t(c)),
+           hdc->textColor, hdc->bkColor, hdc->bkMode, f.family().toStdString()});
+    if (QPainter* p = hdc->painter) {
+        if (hdc->bkMode == OPAQUE)
+            p->fillRect(QRect(x, y, w, fm.height()), win32::toQColor(hdc->bkColor));
+        p->setFont(f);
+        p->setPen(win32::toQColor(hdc->textColor));
+        p->drawText(QPoint(x, y + fm.ascent()), text);
+    }
+    return TRUE;
+}
+
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
+    if (!hdc)
+        return 0xFFFFFFFF;
+    COLORREF previous = hdc->textColor;
+    hdc->textColor = color & 0xFFFFFF;
+    return previous;
+}
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
+    if (!hdc)
+        return 0xFFFFFFFF;
+    COLORREF previous = hdc->bkColor;
+    hdc->bkColor = color & 0xFFFFFF;
+    return previous;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+    if (!hdc || (mode != OPAQUE && mode != TRANSPARENT))
+        return 0;
+    int previous = hdc->bkMode;
+    hdc->bkMode = mode;
+    return previous;
+}
+
+int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
+    if (!hDC || !lprc || !hbr)
+        return 0;
+    COLORREF color = brushColor(hbr);
+    QRect r(lprc->left, lprc->top, lprc->right - lprc->left, lprc->bottom - lprc->top);
+    trace({Win32DrawOp::Fill, hDC->hwnd, r.x(), r.y(), r.width(), r.height(), {}, 0, color, 0, {}});
+    if (hDC->painter)
+        hDC->painter->fillRect(r, win32::toQColor(color));
+    return 1;
+}
+
+HGDIOBJ WINAPI GetStockObject(int i) {
+    switch (i) {
+    case WHITE_BRUSH: return stockBrush(0, 0xFFFFFF);
+    case LTGRAY_BRUSH: return stockBrush(1, 0xC0C0C0);
+    case GRAY_BRUSH: return stockBrush(2, 0x808080);
+    case DKGRAY_BRUSH: return stockBrush(3, 0x404040);
+    case BLACK_BRUSH: return stockBrush(4, 0x000000);
+    case DEFAULT_GUI_FONT: {
+        static HFONT__ gui{{GdiObject::Font, true}, QApplication::font()};
+        return &gui;
+    }
+    default: return nullptr;
+    }
+}
+
+HFONT WINAPI CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
+                         DWORD bUnderline, DWORD bStrikeOut, DWORD, DWORD, DWORD, DWORD, DWORD,
+                         LPCSTR pszFaceName) {
+    QFont f(pszFaceName ? win32::fromAnsi(pszFaceName) : QApplication::font().family());
+    f.setItalic(bItalic != 0);
+    f.setUnderline(bUnderline != 0);
+    f.setStrikeOut(bStrikeOut != 0);
+    if (cWeight > 0)
+        f.setWeight(QFont::Weight(std::clamp(cWeight, 1, 1000)));
+    if (cHeight != 0) {
+        // Win32 asks for the cell height (> 0) or the character height (< 0); Qt for the em.
+        int wanted = std::abs(cHeight);
+        f.setPixelSize(wanted);
+        QFontMetrics fm(f);
+        int measured = cHeight > 0 ? fm.height() : fm.ascent() + fm.descent() - fm.leading();
+        if (measured > 0 && measured != wanted)
+            f.setPixelSize(std::max(1, wanted * wanted / measured));
+    }
+    if (cWidth > 0) {
+        int average = QFontMetrics(f).averageCharWidth();
+        if (average > 0)
+            f.setStretch(std::clamp(100 * cWidth / average, 1, 4000));
+    }
+    return new HFONT__{{GdiObject::Font, false}, f};
+}
+
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
+    if (!hdc || !h)
+        return nullptr;
+    auto* obj = static_cast<GdiObject*>(h);
+    if (obj->kind != GdiObject::Font)
+        return nullptr; // the program selects only fonts
+    HGDIOBJ previous = hdc->font ? hdc->font : GetStockObject(DEFAULT_GUI_FONT);
+    hdc->font = static_cast<HFONT>(h);
+    return previous;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ ho) {
+    if (!ho)
+        return FALSE;
+    auto* obj = static_cast<GdiObject*>(ho);
+    if (obj->stock)
+        return TRUE;
+    if (obj->kind == GdiObject::Font)
+        delete static_cast<HFONT>(ho);
+    else
+        delete static_cast<HBRUSH>(ho);
+    return TRUE;
+}
+
+int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format) {
+    if (!hdc || !lpchText || !lprc)
+        return 0;
+    QString text = win32::fromAnsi(lpchText, cchText < 0 ? int(std::strlen(lpchText)) : cchText);
+    text.remove(QLatin1Char('\r'));
+    QFont f = fontOf(hdc);
+    QFontMetrics fm(f);
+    int width = lprc->right - lprc->left;
+    int step = lineHeight(fm, format & DT_EXTERNALLEADING);
+
+    std::vector<QString> lines;
+    const QStringList paragraphs = (format & DT_SINGLELINE)
+                                       ? QStringList{QString(text).replace('\n', ' ')}
+                                       : text.split(QLatin1Char('\n'));
+    for (const QString& para : paragraphs) {
+        if (format & DT_WORDBREAK) {
+            for (const QString& l : wrap(para, fm, width))
+                lines.push_back(l);
+        } else {
+            lines.push_back(para);
+        }
+    }
+    int height = int(lines.size()) * step;
+    if (format & DT_CALCRECT) {
+        int widest = 0;
+        for (const QString& l : lines)
+            widest = std::max(widest, fm.horizontalAdvance(l));
+        lprc->right = lprc->left + widest;
+        lprc->bottom = lprc->top + height;
+        return height;
+    }
+    int y = lprc->top;
+    for (const QString& l : lines) {
+        int w = fm.horizontalAdvance(l);
+        int x = lprc->left;
+        if (format & DT_CENTER)
+            x += (width - w) / 2;
+        else if (format & DT_RIGHT)
+            x += width - w;
+        if (!l.isEmpty()) {
+            trace({Win32DrawOp::Text, hdc->hwnd, x, y, w, fm.height(),
+                   win32::toAnsi(l).toStdString(), hdc->textColor, hdc->bkColor, hdc->bkMode,
+                   f.family().toStdString()});
+            if (QPainter* p = hdc->painter) {
+                if (hdc->bkMode == OPAQUE)
+                    p->fillRect(QRect(x, y, w, fm.height()), win32::toQColor(hdc->bkColor));
+                p->setFont(f);
+                p->setPen(win32::toQColor(hdc->textColor));
+                p->drawText(QPoint(x, y + fm.ascent()), l);
+            }
+        }
+        y += step;
+    }
+    return height;
+}

@@ -1,0 +1,41 @@
+// The Qt side of the Win32 layer, for tests and tools that look at what the program shows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "windows.h"
+
+class QWidget;
+class QScrollBar;
+class QMenuBar;
+
+// The widgets that show a window: its frame (or the control), its client area, its scroll bars
+// (SB_VERT, SB_HORZ) and its menu bar; null for a window that does not exist.
+QWidget* Win32_Widget(HWND hwnd);
+QWidget* Win32_Client(HWND hwnd);
+QScrollBar* Win32_ScrollBar(HWND hwnd, int bar);
+QMenuBar* Win32_MenuBar(HWND hwnd);
+// The window that a widget belongs to.
+HWND Win32_WindowOf(const QWidget* widget);
+
+// What a DC drew, in order, as the program asked for it.
+struct Win32DrawOp {
+    enum Kind { BeginPaint, Text, Fill } kind;
+    HWND hwnd;
+    int x, y;          // Text: top-left corner of the text cell; Fill: rectangle's corner
+    int width, height; // Fill: the rectangle; Text: the cell
+    std::string text;
+    COLORREF textColor;
+    COLORREF bkColor; // Fill: the brush colour
+    int bkMode;
+    std::string face; // the family the font asked for
+};
+// Starts (or, with null, stops) recording drawing into `trace`.
+void Win32_SetDrawTrace(std::vector<Win32DrawOp>* trace);
+
+// The command line as WinMain receives it: the program name (quoted or up to the first blank)
+// and the blanks after it are cut off.
+std::string Win32_CommandTail(const std::string& commandLine);
+// The command line of a process, from its arguments, as Windows would have passed it.
+std::string Win32_CommandLine(int argc, char** argv);
