@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs Bytescope in a virtual X display, types keys into it and takes a screenshot.
+# Usage: tools/screenshot.sh OUT.png [BUILD_DIR] [KEY|sleep:SECONDS|type:TEXT ...]
+#   keys are xdotool key names (F12, F1, Escape, ctrl+q, Return ...)
+# Example: tools/screenshot.sh table.png build F12 F12 F12
+set -euo pipefail
+out=$(realpath -m "$1")
+build=${2:-build}
+shift $(( $# >= 2 ? 2 : 1 ))
+cd "$(dirname "$0")/.."
+exe=$(realpath "$build/bytescope")
+
+run() {
+    "$exe" 2>/dev/null &
+    pid=$!
+    for _ in $(seq 50); do
+        win=$(xdotool search --name '^Bytescope$' 2>/dev/null | head -1) && [ -n "$win" ] && break
+        sleep 0.1
+    done
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    sleep 0.5
+    for k in "$@"; do
+        case "$k" in
+        sleep:*) sleep "${k#sleep:}" ;;
+        type:*) xdotool type --delay 50 "${k#type:}" ;;
+        *) xdotool key "$k" ;;
+        esac
+        sleep 0.3
+    done
+    sleep 0.5
+    import -window root "$out"
+    kill "$pid" 2>/dev/null || true
+}
+export -f run
+export exe out
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'run "$@"' run "$@"
+echo "$out"
