@@ -1,12 +1,19 @@
 // Test main for cases that use windows: one QApplication for the process, then the cases.
-// The cases run on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// The cases run on the offscreen platform unless QT_QPA_PLATFORM says otherwise, and on the
+// simulated port unless a case installs another backend: a test never reaches real hardware.
 #include <QApplication>
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include "backend.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    portio::install({std::make_unique<portio::SimulatedBackend>(), "Simulated port: test run",
+                     "Simulated port"});
     return RUN_ALL_TESTS();
 }

@@ -16,7 +16,7 @@ struct PortAccess {
 };
 
 class RecordingBackend final : public portio::Backend {
-  public:
+public:
     explicit RecordingBackend(std::unique_ptr<portio::Backend> inner, std::vector<PortAccess>* log)
         : inner_(std::move(inner)), log_(log) {}
     int read(unsigned short port) override {
@@ -29,14 +29,14 @@ class RecordingBackend final : public portio::Backend {
         inner_->write(port, value);
     }
 
-  private:
+private:
     std::unique_ptr<portio::Backend> inner_;
     std::vector<PortAccess>* log_;
 };
 
 // A backend whose registers read back fixed raw bytes; writes are latched per address.
 class ScriptedBackend final : public portio::Backend {
-  public:
+public:
     ScriptedBackend(int data, int status, int control) : regs_{data, status, control} {}
     int read(unsigned short port) override {
         return (port >= 888 && port <= 890) ? regs_[port - 888] & 0xFF : 0xFF;
@@ -47,7 +47,7 @@ class ScriptedBackend final : public portio::Backend {
     }
     void set(unsigned short port, int value) { regs_[port - 888] = value; }
 
-  private:
+private:
     int regs_[3];
 };
 

@@ -12,7 +12,7 @@ inline constexpr unsigned short kStatusAddr = 889;
 inline constexpr unsigned short kControlAddr = 890;
 
 class Backend {
-  public:
+public:
     virtual ~Backend() = default;
     virtual int read(unsigned short port) = 0;              // 0..255
     virtual void write(unsigned short port, int value) = 0; // low 8 bits
@@ -21,11 +21,11 @@ class Backend {
 // An SPP port with nothing attached: data is a latch (0x00 at reset), status reads 0x78,
 // control keeps the written low nibble (0x0C at reset).
 class SimulatedBackend final : public Backend {
-  public:
+public:
     int read(unsigned short port) override;
     void write(unsigned short port, int value) override;
 
-  private:
+private:
     unsigned char data_ = 0x00;
     unsigned char control_ = 0x0C;
 };
@@ -47,7 +47,7 @@ Choice chooseForThisMachine();
 // The operating-system calls behind the real backends and the choice among them, so that tests
 // can stand in for the machine. Each returns what the call returns, or -errno when it fails.
 class System {
-  public:
+public:
     virtual ~System() = default;
     virtual int open(const std::string& path) = 0; // read-write; returns a file descriptor
     virtual int close(int fd) = 0;

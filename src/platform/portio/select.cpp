@@ -1,0 +1,285 @@
+// Which port _inp/_outp reach, and if none, why not and what the user can do about it.
+#include "backend.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include <sys/ioctl.h>
+
+#include <linux/ppdev.h>
+
+namespace portio {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned long kLegacyBase = kDataAddr; // 0x378, the address the program was written for
+
+struct Port {
+    int number;
+    std::string name; // parportN
+    std::string node; // <dev>/parportN
+    fs::path info;    // <proc>/sys/dev/parport/parportN
+    std::optional<unsigned long> base;
+};
+
+// A claimed port (fd >= 0), or why it could not be claimed, with the fix.
+struct Claim {
+    int fd = -1;
+    std::string sharedWith; // empty when the claim is exclusive
+    std::string failure;
+};
+
+Claim claimed(int fd, std::string sharedWith = {}) {
+    return {fd, std::move(sharedWith), {}};
+}
+
+Claim failed(std::string why) {
+    return {-1, {}, std::move(why)};
+}
+
+fs::path parportInfo(const Roots& roots) {
+    return fs::path(roots.proc) / "sys" / "dev" / "parport";
+}
+
+// The entries of a directory; nothing when it is missing or unreadable.
+std::optional<std::vector<std::string>> namesIn(const fs::path& dir) {
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    if (ec)
+        return std::nullopt;
+    std::vector<std::string> names;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            return std::nullopt;
+        names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
+// "parport3" -> 3; anything else -> -1.
+int portNumber(std::string_view name) {
+    constexpr std::string_view prefix = "parport";
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 3 ||
+        name.substr(0, prefix.size()) != prefix)
+        return -1;
+    int number = 0;
+    for (char c : name.substr(prefix.size())) {
+        if (c < '0' || c > '9')
+            return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+std::string firstLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// base-addr holds the base and the ECP registers' base, e.g. "888\t1912\n".
+std::optional<unsigned long> baseOf(const fs::path& info) {
+    std::ifstream in(info / "base-addr");
+    unsigned long base = 0;
+    if (in >> base)
+        return base;
+    return std::nullopt;
+}
+
+// The /dev/parportN nodes, the one at base 888 first, then in number order.
+std::vector<Port> findPorts(const Roots& roots) {
+    std::vector<Port> ports;
+    for (const std::string& name : namesIn(roots.dev).value_or(std::vector<std::string>{})) {
+        int number = portNumber(name);
+        if (number < 0)
+            continue;
+        fs::path info = parportInfo(roots) / name;
+        ports.push_back({number, name, (fs::path(roots.dev) / name).string(), info, baseOf(info)});
+    }
+    std::sort(ports.begin(), ports.end(),
+              [](const Port& a, const Port& b) { return a.number < b.number; });
+    std::stable_partition(ports.begin(), ports.end(),
+                          [](const Port& p) { return p.base == kLegacyBase; });
+    return ports;
+}
+
+std::string errorText(int err) {
+    return std::generic_category().message(err);
+}
+
+// Registered devices are named after their driver and a number: lp0, ppdev1, plip0.
+std::string driverOf(const std::string& device) {
+    return device.substr(0, device.find_last_not_of("0123456789") + 1);
+}
+
+bool isLp(const std::string& device) {
+    return driverOf(device) == "lp";
+}
+
+std::string describeDevice(const std::string& device) {
+    std::string driver = driverOf(device);
+    if (driver == "lp")
+        return "the lp printer driver";
+    if (driver == "ppdev")
+        return "another program (" + device + ")";
+    return "the " + driver + " driver";
+}
+
+std::string heldBy(const Port& port, const std::string& device) {
+    std::string driver = driverOf(device);
+    if (driver == "ppdev")
+        return port.node + " is in use by " + describeDevice(device) + " - close that program";
+    return port.node + " is held by " + describeDevice(device) + " - unload it (sudo rmmod " +
+           driver + ")";
+}
+
+std::string noPortBehind(const Port& port) {
+    return port.node + " has no port behind it - load the port driver (sudo modprobe parport_pc)";
+}
+
+std::string openFailure(const Port& port, int err) {
+    switch (err) {
+    case EACCES:
+        return port.node + " permission denied - add your user to group lp (sudo usermod -aG lp "
+                           "$USER, then log in again)";
+    case ENXIO:
+    case ENODEV: return noPortBehind(port);
+    default:
+        return port.node + " cannot be opened (" + errorText(err) +
+               ") - see the kernel log (sudo dmesg | grep parport)";
+    }
+}
+
+std::string claimFailure(const Port& port, int err) {
+    // ppdev registers with the port at the first claim and answers ENXIO when the kernel has no
+    // port of that number.
+    if (err == ENXIO || err == ENODEV)
+        return noPortBehind(port);
+    return port.node + " cannot be claimed (" + errorText(err) +
+           ") - see the kernel log (sudo dmesg | grep parport)";
+}
+
+// The devices registered on the port: one directory each under devices/, beside "active".
+std::optional<std::vector<std::string>> devicesOn(const Port& port) {
+    auto names = namesIn(port.info / "devices");
+    if (names)
+        std::erase(*names, "active");
+    return names;
+}
+
+// The device that has the port claimed right now, or "" when none has (or nobody can tell).
+std::string activeDevice(const Port& port) {
+    std::string active = firstLine(port.info / "devices" / "active");
+    return active == "none" ? "" : active;
+}
+
+Claim claimShared(System& system, const Port& port, int exclusiveError) {
+    auto devices = devicesOn(port);
+    if (devices && devices->empty()) // nobody to share with: the refusal has another cause
+        return failed(claimFailure(port, exclusiveError));
+    // Without /proc we cannot see who it is; lp is by far the usual one.
+    std::string holder = "lp0";
+    if (devices) {
+        auto lp = std::find_if(devices->begin(), devices->end(), isLp);
+        holder = lp != devices->end() ? *lp : devices->front();
+    }
+
+    // A shared PPCLAIM waits for as long as another device has the port claimed; a program that
+    // holds it would keep us from ever starting.
+    if (std::string active = activeDevice(port); !active.empty())
+        return failed(heldBy(port, active));
+
+    // The refused PPEXCL stays with the open file, so sharing needs a fresh one.
+    int fd = system.open(port.node);
+    if (fd < 0)
+        return failed(openFailure(port, -fd));
+    if (system.ioctl(fd, PPCLAIM, nullptr) == 0)
+        return claimed(fd, holder);
+    system.close(fd);
+    return failed(heldBy(port, holder));
+}
+
+Claim claim(System& system, const Port& port) {
+    int fd = system.open(port.node);
+    if (fd < 0)
+        return failed(openFailure(port, -fd));
+    // The first claim registers us with the port and loads our fresh device state into it,
+    // which writes 0x0C to the control register (nINIT high, SELECTIN asserted): those lines
+    // move at start-up, before the program has written anything.
+    int err = system.ioctl(fd, PPEXCL, nullptr);
+    if (err == 0)
+        err = system.ioctl(fd, PPCLAIM, nullptr);
+    if (err == 0)
+        return claimed(fd);
+    system.close(fd);
+    // An exclusive registration is refused while another driver (usually lp, which registers
+    // on every port it finds) is registered; the kernel says ENXIO, some versions EBUSY.
+    if (err == -ENXIO || err == -EBUSY)
+        return claimShared(system, port, -err);
+    return failed(claimFailure(port, -err));
+}
+
+std::string hex(unsigned long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%lx", value);
+    return text;
+}
+
+Choice ppdevChoice(System& system, const Port& port, const Claim& claim) {
+    std::string status = "Port: " + port.node + " (ppdev";
+    if (port.base)
+        status += ", base " + hex(*port.base);
+    if (!claim.sharedWith.empty())
+        status += ", shared with " + describeDevice(claim.sharedWith);
+    status += ")";
+    return {makePpdevBackend(system, claim.fd), status, "Port: " + port.name};
+}
+
+std::string noPortFound(const Roots& roots) {
+    // Ports the kernel knows but with no /dev node: ppdev is not loaded.
+    for (const std::string& name :
+         namesIn(parportInfo(roots)).value_or(std::vector<std::string>{})) {
+        if (portNumber(name) >= 0)
+            return name + " has no device file - load the ppdev module (sudo modprobe ppdev)";
+    }
+    return "no parallel port found";
+}
+
+} // namespace
+
+Choice choose(System& system, const Roots& roots) {
+    std::vector<Port> ports = findPorts(roots);
+    std::string reason;
+    for (const Port& port : ports) {
+        Claim c = claim(system, port);
+        if (c.fd >= 0)
+            return ppdevChoice(system, port, c);
+        if (reason.empty()) // the first port tried is the one the user expects
+            reason = c.failure;
+    }
+    if (ports.empty())
+        reason = noPortFound(roots);
+
+    // ioperm only succeeds for a process that already has CAP_SYS_RAWIO.
+    if (system.ioperm(kDataAddr, 3, true) == 0)
+        return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
+                "Direct I/O " + hex(kLegacyBase)};
+
+    return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
+}
+
+Choice chooseForThisMachine() {
+    return choose(linuxSystem(), Roots{});
+}
+
+} // namespace portio

@@ -1,0 +1,29 @@
+// An SPP port with nothing plugged in.
+#include "backend.h"
+
+namespace portio {
+
+namespace {
+// Every status input floats high through its pull-up; bits 0-2 are not wired.
+constexpr unsigned char kIdleStatus = 0x78;
+// The four control outputs; the direction and IRQ-enable bits are not kept.
+constexpr unsigned char kControlLines = 0x0F;
+} // namespace
+
+int SimulatedBackend::read(unsigned short port) {
+    switch (port) {
+    case kDataAddr: return data_;
+    case kStatusAddr: return kIdleStatus;
+    case kControlAddr: return control_;
+    default: return 0xFF;
+    }
+}
+
+void SimulatedBackend::write(unsigned short port, int value) {
+    if (port == kDataAddr)
+        data_ = static_cast<unsigned char>(value);
+    else if (port == kControlAddr)
+        control_ = static_cast<unsigned char>(value & kControlLines);
+}
+
+} // namespace portio
