@@ -4,20 +4,21 @@
 #   keys are xdotool key names (F12, F1, Escape, ctrl+q, Return ...)
 # Example: tools/screenshot.sh table.png build F12 F12 F12
 set -euo pipefail
-out=$(realpath -m "$1")
-build=${2:-build}
-shift $(( $# >= 2 ? 2 : 1 ))
-cd "$(dirname "$0")/.."
-exe=$(realpath "$build/bytescope")
 
-run() {
+if [ "${1:-}" = "--inside-display" ]; then
+    shift
+    out=$1 exe=$2
+    shift 2
     "$exe" 2>/dev/null &
     pid=$!
-    for _ in $(seq 50); do
-        win=$(xdotool search --name '^Bytescope$' 2>/dev/null | head -1) && [ -n "$win" ] && break
+    win=""
+    for _ in $(seq 100); do
+        win=$(xdotool search --name '^Bytescope$' 2>/dev/null | head -1 || true)
+        [ -n "$win" ] && break
         sleep 0.1
     done
-    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    [ -n "$win" ] || { echo "the window did not appear" >&2; kill "$pid"; exit 1; }
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win" || true
     sleep 0.5
     for k in "$@"; do
         case "$k" in
@@ -30,8 +31,13 @@ run() {
     sleep 0.5
     import -window root "$out"
     kill "$pid" 2>/dev/null || true
-}
-export -f run
-export exe out
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'run "$@"' run "$@"
+    exit 0
+fi
+
+out=$(realpath -m "$1")
+build=${2:-build}
+shift $(($# >= 2 ? 2 : 1))
+here=$(cd "$(dirname "$0")" && pwd)
+exe=$(realpath "$here/../$build/bytescope")
+xvfb-run -a -s "-screen 0 1024x768x24" "$here/screenshot.sh" --inside-display "$out" "$exe" "$@"
 echo "$out"
