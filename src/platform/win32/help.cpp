@@ -15,11 +15,13 @@ namespace {
 
 QPointer<QTextBrowser> viewer;
 
-// The help file beside the executable, then in the installed data directory.
+// The help file beside the executable, then in the data directory of the installation the
+// executable is part of (wherever it was unpacked), then in the configured data directory.
 QString findHelpFile(const QString& name) {
     if (QFileInfo(name).isAbsolute())
         return QFileInfo::exists(name) ? name : QString();
-    const QStringList dirs = {QCoreApplication::applicationDirPath(),
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QStringList dirs = {exeDir, exeDir + QStringLiteral("/../share/bytescope"),
                               QStringLiteral(BYTESCOPE_DATADIR)};
     for (const QString& dir : dirs) {
         QString path = QDir(dir).filePath(name);
