@@ -9,6 +9,13 @@ if [ "${1:-}" = "--inside-display" ]; then
     shift
     out=$1 exe=$2
     shift 2
+    # A window manager draws the title bars, when one is installed.
+    if command -v twm >/dev/null; then
+        rc=$(mktemp)
+        printf 'RandomPlacement\nUsePPosition "on"\nNoGrabServer\nDecorateTransients\n' >"$rc"
+        twm -f "$rc" >/dev/null 2>&1 &
+        sleep 0.5
+    fi
     "$exe" 2>/dev/null &
     pid=$!
     win=""
@@ -18,7 +25,8 @@ if [ "${1:-}" = "--inside-display" ]; then
         sleep 0.1
     done
     [ -n "$win" ] || { echo "the window did not appear" >&2; kill "$pid"; exit 1; }
-    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win" || true
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1 ||
+        xdotool windowfocus --sync "$win" >/dev/null 2>&1 || true
     sleep 0.5
     for k in "$@"; do
         case "$k" in

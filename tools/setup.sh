@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          clang fonts-dejavu-core xvfb xauth xdotool imagemagick desktop-file-utils appstream
+          clang fonts-dejavu-core xvfb xauth xdotool twm imagemagick desktop-file-utils appstream
           lintian dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
