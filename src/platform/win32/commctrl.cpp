@@ -12,10 +12,10 @@
 namespace {
 
 class StatusWidget : public QWidget {
-  public:
+public:
+    // Not marked opaque: Qt would then skip painting a client area the bar covers entirely, and
+    // the program would miss its WM_PAINT.
     explicit StatusWidget(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setAutoFillBackground(true);
         if (hwnd->style & SBARS_SIZEGRIP) {
             auto* layout = new QHBoxLayout(this);
             layout->setContentsMargins(0, 0, 0, 0);
@@ -24,7 +24,7 @@ class StatusWidget : public QWidget {
         }
     }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), palette().color(QPalette::Window));
@@ -50,7 +50,7 @@ class StatusWidget : public QWidget {
         }
     }
 
-  private:
+private:
     HWND hwnd_;
 };
 

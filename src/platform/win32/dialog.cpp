@@ -17,10 +17,10 @@ namespace {
 
 // A dialog's window: the close box and the dialog keys go to the dialog procedure.
 class DialogWidget : public QWidget {
-  public:
+public:
     DialogWidget(HWND hwnd, QWidget* owner) : QWidget(owner, Qt::Dialog), hwnd_(hwnd) {}
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* ev) override {
         ev->ignore();
         if (win32::isLive(hwnd_))
@@ -31,7 +31,7 @@ class DialogWidget : public QWidget {
             QWidget::keyPressEvent(ev);
     }
 
-  private:
+private:
     HWND hwnd_;
 };
 

@@ -19,8 +19,35 @@ void trace(const Win32DrawOp& op) {
         drawTrace->push_back(op);
 }
 
-QFont fontOf(HDC dc) {
-    return dc->font ? dc->font->font : win32::defaultFont(dc->hwnd);
+const QFont& fontOf(HDC dc) {
+    if (!dc->qfont)
+        dc->qfont = dc->font ? dc->font->font : win32::defaultFont(dc->hwnd);
+    return *dc->qfont;
+}
+
+const QFontMetrics& metricsOf(HDC dc) {
+    if (!dc->metrics)
+        dc->metrics.emplace(fontOf(dc));
+    return *dc->metrics;
+}
+
+// Draws one line of text with the top-left corner of its cell at (x, y), in the DC's colours.
+void drawCell(HDC dc, int x, int y, const QString& text, std::string ansi) {
+    const QFontMetrics& fm = metricsOf(dc);
+    int w = fm.horizontalAdvance(text);
+    trace({Win32DrawOp::Text, dc->hwnd, x, y, w, fm.height(), std::move(ansi), dc->textColor,
+           dc->bkColor, dc->bkMode, fontOf(dc).family().toStdString()});
+    QPainter* p = dc->painter;
+    if (!p)
+        return;
+    if (dc->bkMode == OPAQUE)
+        p->fillRect(QRect(x, y, w, fm.height()), win32::toQColor(dc->bkColor));
+    if (!dc->painterHasFont) {
+        p->setFont(fontOf(dc));
+        dc->painterHasFont = true;
+    }
+    p->setPen(win32::toQColor(dc->textColor));
+    p->drawText(QPoint(x, y + fm.ascent()), text);
 }
 
 HBRUSH stockBrush(int index, COLORREF color) {
@@ -117,8 +144,8 @@ int WINAPI ReleaseDC(HWND, HDC hDC) {
 BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
     if (!hdc || !tm)
         return FALSE;
-    QFont f = fontOf(hdc);
-    QFontMetrics fm(f);
+    const QFont& f = fontOf(hdc);
+    const QFontMetrics& fm = metricsOf(hdc);
     *tm = TEXTMETRICA{};
     tm->tmHeight = fm.height();
     tm->tmAscent = fm.ascent();
@@ -133,19 +160,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     if (!hdc || !lpString || c < 0)
         return FALSE;
-    QString text = win32::fromAnsi(lpString, c);
-    QFont f = fontOf(hdc);
-    QFontMetrics fm(f);
-    int w = fm.horizontalAdvance(text);
-    trace({Win32DrawOp::Text, hdc->hwnd, x, y, w, fm.height(), std::string(lpString, size_t(c)),
-           hdc->textColor, hdc->bkColor, hdc->bkMode, f.family().toStdString()});
-    if (QPainter* p = hdc->painter) {
-        if (hdc->bkMode == OPAQUE)
-            p->fillRect(QRect(x, y, w, fm.height()), win32::toQColor(hdc->bkColor));
-        p->setFont(f);
-        p->setPen(win32::toQColor(hdc->textColor));
-        p->drawText(QPoint(x, y + fm.ascent()), text);
-    }
+    drawCell(hdc, x, y, win32::fromAnsi(lpString, c), std::string(lpString, size_t(c)));
     return TRUE;
 }
 
@@ -210,12 +225,28 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD b
         f.setWeight(QFont::Weight(std::clamp(cWeight, 1, 1000)));
     if (cHeight != 0) {
         // Win32 asks for the cell height (> 0) or the character height (< 0); Qt for the em.
+        // The two differ by a ratio of the face; a step or two from the estimate finds the size.
         int wanted = std::abs(cHeight);
-        f.setPixelSize(wanted);
-        QFontMetrics fm(f);
-        int measured = cHeight > 0 ? fm.height() : fm.ascent() + fm.descent() - fm.leading();
-        if (measured > 0 && measured != wanted)
-            f.setPixelSize(std::max(1, wanted * wanted / measured));
+        auto measure = [&](int pixels) {
+            f.setPixelSize(pixels);
+            QFontMetrics fm(f);
+            return cHeight > 0 ? fm.height() : fm.ascent() + fm.descent() - fm.leading();
+        };
+        int pixels = wanted;
+        int measured = measure(pixels);
+        if (measured > 0 && measured != wanted) {
+            pixels = std::max(1, (wanted * pixels + measured / 2) / measured);
+            measured = measure(pixels);
+            for (int step = 0; step < 2 && measured != wanted; ++step) {
+                int next = std::max(1, pixels + (measured < wanted ? 1 : -1));
+                int m = measure(next);
+                if (std::abs(m - wanted) > std::abs(measured - wanted))
+                    break;
+                pixels = next;
+                measured = m;
+            }
+            f.setPixelSize(pixels);
+        }
     }
     if (cWidth > 0) {
         int average = QFontMetrics(f).averageCharWidth();
@@ -233,6 +264,9 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
         return nullptr; // the program selects only fonts
     HGDIOBJ previous = hdc->font ? hdc->font : GetStockObject(DEFAULT_GUI_FONT);
     hdc->font = static_cast<HFONT>(h);
+    hdc->qfont.reset();
+    hdc->metrics.reset();
+    hdc->painterHasFont = false;
     return previous;
 }
 
@@ -254,8 +288,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
         return 0;
     QString text = win32::fromAnsi(lpchText, cchText < 0 ? int(std::strlen(lpchText)) : cchText);
     text.remove(QLatin1Char('\r'));
-    QFont f = fontOf(hdc);
-    QFontMetrics fm(f);
+    const QFontMetrics& fm = metricsOf(hdc);
     int width = lprc->right - lprc->left;
     int step = lineHeight(fm, format & DT_EXTERNALLEADING);
 
@@ -288,18 +321,8 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
             x += (width - w) / 2;
         else if (format & DT_RIGHT)
             x += width - w;
-        if (!l.isEmpty()) {
-            trace({Win32DrawOp::Text, hdc->hwnd, x, y, w, fm.height(),
-                   win32::toAnsi(l).toStdString(), hdc->textColor, hdc->bkColor, hdc->bkMode,
-                   f.family().toStdString()});
-            if (QPainter* p = hdc->painter) {
-                if (hdc->bkMode == OPAQUE)
-                    p->fillRect(QRect(x, y, w, fm.height()), win32::toQColor(hdc->bkColor));
-                p->setFont(f);
-                p->setPen(win32::toQColor(hdc->textColor));
-                p->drawText(QPoint(x, y + fm.ascent()), l);
-            }
-        }
+        if (!l.isEmpty())
+            drawCell(hdc, x, y, l, win32::toAnsi(l).toStdString());
         y += step;
     }
     return height;

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPointer>
 #include <QScrollBar>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,10 @@ struct HDC__ {
     COLORREF bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
     HFONT font = nullptr; // null: the window's default font
+    // The selected font as Qt uses it, made once per selection: text is drawn cell by cell.
+    std::optional<QFont> qfont;
+    std::optional<QFontMetrics> metrics;
+    bool painterHasFont = false;
 };
 
 namespace win32 {

@@ -136,7 +136,8 @@ BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 // HELP_FINDER and HELP_CONTENTS open the help viewer (not modal, one at a time, raised when
 // already open) on the file's contents; the file is looked up beside the executable and in the
-// data directory of the installation (../share/bytescope from the executable, then the configured one). HELP_QUIT closes the viewer. A missing file is shown in the viewer.
+// data directory of the installation (../share/bytescope from the executable, then the configured
+// one). HELP_QUIT closes the viewer. A missing file is shown in the viewer.
 BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
 
 // --- Common controls ---------------------------------------------------------------------------

@@ -50,13 +50,13 @@ void postKey(HWND hwnd, QKeyEvent* ev) {
 
 // The client area of a top-level window: paints, sizes and keys become messages.
 class ClientWidget : public QWidget {
-  public:
+public:
     explicit ClientWidget(HWND hwnd) : hwnd_(hwnd) {
         setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent*) override {
         if (!win32::isLive(hwnd_))
             return;
@@ -73,16 +73,16 @@ class ClientWidget : public QWidget {
     }
     void keyPressEvent(QKeyEvent* ev) override { postKey(hwnd_, ev); }
 
-  private:
+private:
     HWND hwnd_;
 };
 
 // A top-level window's frame. Closing it asks the program (WM_CLOSE) instead of closing.
 class FrameWidget : public QWidget {
-  public:
+public:
     explicit FrameWidget(HWND hwnd) : hwnd_(hwnd) {}
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* ev) override {
         ev->ignore();
         if (win32::isLive(hwnd_))
@@ -90,7 +90,7 @@ class FrameWidget : public QWidget {
     }
     void keyPressEvent(QKeyEvent* ev) override { postKey(hwnd_, ev); }
 
-  private:
+private:
     HWND hwnd_;
 };
 
