@@ -3,6 +3,7 @@
 # Usage: tools/screenshot.sh OUT.png [BUILD_DIR] [KEY|sleep:SECONDS|type:TEXT ...]
 #   keys are xdotool key names (F12, F1, Escape, ctrl+q, Return ...)
 # Example: tools/screenshot.sh table.png build F12 F12 F12
+# With SHOT=window only the program's main window is taken, not the whole screen.
 set -euo pipefail
 
 if [ "${1:-}" = "--inside-display" ]; then
@@ -20,7 +21,7 @@ if [ "${1:-}" = "--inside-display" ]; then
     pid=$!
     win=""
     for _ in $(seq 100); do
-        win=$(xdotool search --name '^Bytescope$' 2>/dev/null | head -1 || true)
+        win=$(xdotool search --onlyvisible --name '^Bytescope$' 2>/dev/null | head -1 || true)
         [ -n "$win" ] && break
         sleep 0.1
     done
@@ -37,7 +38,11 @@ if [ "${1:-}" = "--inside-display" ]; then
         sleep 0.3
     done
     sleep 0.5
-    import -window root "$out"
+    if [ "${SHOT:-screen}" = window ]; then
+        import -window "$win" "$out"
+    else
+        import -window root "$out"
+    fi
     kill "$pid" 2>/dev/null || true
     exit 0
 fi

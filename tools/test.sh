@@ -18,3 +18,6 @@ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DBYTESCOPE_FUZZ=ON -DBYTE
 cmake --build build-fuzz -j"$jobs" --target fuzz_entry
 mkdir -p build-fuzz/corpus
 build-fuzz/fuzz/fuzz_entry -max_total_time=30 -print_final_stats=1 build-fuzz/corpus 2>&1 | tail -5
+
+echo "== The Debian package: validators, lintian, and the unpacked program finding its manual"
+tools/package.sh build-pkg
