@@ -41,8 +41,8 @@ const DLGITEM_RES kAboutItems[] = {
     {IDOK, "button", "OK", 0x50010001, 0x20000, 16, 33, 33, 16},
     {IDC_ABOUT_NAME, "static", "Bytescope", 0x50020001, 0, 13, 8, 40, 7},
     {IDC_ABOUT_PLATFORM, "static", "For Windows 9x ", 0x50020001, 0, 69, 10, 59, 10},
-    {IDC_ABOUT_CREDIT1, "static", "Bytescope developers", 0x50020001, 0, 68, 22, 58, 10},
-    {IDC_ABOUT_CREDIT2, "static", "", 0x50020001, 0, 78, 35, 41, 10},
+    {IDC_ABOUT_CREDIT1, "static", "", 0x50020001, 0, 68, 22, 58, 10},
+    {IDC_ABOUT_CREDIT2, "static", "(c) 2026", 0x50020001, 0, 78, 35, 41, 10},
     {IDC_ABOUT_VERSION, "static", "Version 3.0", 0x50020001, 0, 14, 19, 39, 8},
 };
 

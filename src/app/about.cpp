@@ -18,9 +18,9 @@ INT_PTR CALLBACK AboutDlg(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// The second credit line names the port in use, so that the readings can be told real or
+// The first credit line names the port in use, so that the readings can be told real or
 // simulated from the About box.
 BOOL InitializeAbout(HWND hwnd, WPARAM, LPARAM) {
-    SetDlgItemTextA(hwnd, IDC_ABOUT_CREDIT2, PortIO_ShortName());
+    SetDlgItemTextA(hwnd, IDC_ABOUT_CREDIT1, PortIO_ShortName());
     return 0;
 }

@@ -298,6 +298,7 @@ TEST(ProgramStatusBar, CoversTheBottomStripOfTheClientArea) {
 
 TEST(ProgramAbout, OpensFromTheHelpMenuNamesThePortAndClosesWithOkOrTheCloseBox) {
     QString title, portLine, version;
+    bool portLineFits = false;
     bool closedByOk = false, closedByBox = false;
     ProgramDriver driver;
     driver.then([] { menuItem("&Help", "&About")->trigger(); })
@@ -308,8 +309,10 @@ TEST(ProgramAbout, OpensFromTheHelpMenuNamesThePortAndClosesWithOkOrTheCloseBox)
             title = dlg->windowTitle();
             for (QLabel* l : dlg->findChildren<QLabel*>()) {
                 HWND h = Win32_WindowOf(l);
-                if (GetDlgItem(Win32_WindowOf(dlg), 404) == h)
+                if (GetDlgItem(Win32_WindowOf(dlg), 403) == h) {
                     portLine = l->text();
+                    portLineFits = l->fontMetrics().horizontalAdvance(l->text()) <= l->width();
+                }
                 if (l->text().startsWith("Version"))
                     version = l->text();
             }
@@ -332,6 +335,7 @@ TEST(ProgramAbout, OpensFromTheHelpMenuNamesThePortAndClosesWithOkOrTheCloseBox)
     EXPECT_EQ(driver.run(), 0);
     EXPECT_EQ(title, "About Bytescope");
     EXPECT_EQ(portLine, QString::fromLatin1(PortIO_ShortName()));
+    EXPECT_TRUE(portLineFits) << "the port line fits on one line of its control";
     EXPECT_EQ(version, "Version 3.0");
     EXPECT_TRUE(closedByOk);
     EXPECT_TRUE(closedByBox);

@@ -181,13 +181,13 @@ const Scenario kScenarios[] = {
      },
      Kind::Simulated, 0, false, "Simulated port: {dev}/parport1" + kGroupLp, "Simulated port"},
     {"DirectIoWhenPrivilegedAndNoPort", [](fake::Machine& m) { m.system.iopermError = 0; },
-     Kind::Direct, 0, false, "Port: direct I/O at 0x378", "Direct I/O 0x378"},
+     Kind::Direct, 0, false, "Port: direct I/O at 0x378", "Direct 0x378"},
     {"DirectIoWhenPrivilegedAndPpdevRefused",
      [](fake::Machine& m) {
          m.addPort(0, 888, openFails(EACCES));
          m.system.iopermError = 0;
      },
-     Kind::Direct, 0, false, "Port: direct I/O at 0x378", "Direct I/O 0x378"},
+     Kind::Direct, 0, false, "Port: direct I/O at 0x378", "Direct 0x378"},
     {"PpdevEvenWhenPrivileged",
      [](fake::Machine& m) {
          m.addPort(0, 888);

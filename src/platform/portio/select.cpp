@@ -273,7 +273,7 @@ Choice choose(System& system, const Roots& roots) {
     // ioperm only succeeds for a process that already has CAP_SYS_RAWIO.
     if (system.ioperm(kDataAddr, 3, true) == 0)
         return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
-                "Direct I/O " + hex(kLegacyBase)};
+                "Direct " + hex(kLegacyBase)};
 
     return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
 }
