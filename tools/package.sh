@@ -69,19 +69,8 @@ fi
 cd "$(dirname "$0")/.."
 build=$(realpath -m "${1:-build-pkg}")
 
-packages=(build-essential cmake qt6-base-dev dpkg-dev lintian man-db desktop-file-utils appstream
-          file xvfb xauth xdotool)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-packages.sh build-essential cmake qt6-base-dev dpkg-dev lintian man-db \
+    desktop-file-utils appstream file xvfb xauth xdotool
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
