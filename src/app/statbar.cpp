@@ -17,7 +17,7 @@ BOOL CreateSBar(HWND hwndParent, LPCSTR initialText, int nrOfParts) {
 }
 
 void InitializeStatusBar(HWND hwndParent, int nrOfParts) {
-    RECT rect;
+    RECT rect = {};
     int parts[256];
 
     if (nrOfParts < 1 || nrOfParts > 256)

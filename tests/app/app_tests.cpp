@@ -294,6 +294,23 @@ TEST(ProgramStatusBar, CoversTheBottomStripOfTheClientArea) {
     EXPECT_EQ(heightSeen, client.height()) << "the client height includes the status strip";
 }
 
+TEST(ProgramStatusBar, SizesBeforeTheBarExistsAreHarmlessAndItStartsWithReady) {
+    static HINSTANCE__ module{&g_ModuleResources};
+    hInst = &module;
+    ASSERT_TRUE(InitApplication());
+    hwndMain = CreatebytescopeWndClassWnd(); // sends WM_SIZE while there is no status bar
+    ASSERT_NE(hwndMain, nullptr);
+    EXPECT_EQ(hWndStatusbar, nullptr);
+    SendMessageA(hwndMain, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    EXPECT_EQ(cxClient, 300);
+    ASSERT_TRUE(CreateSBar(hwndMain, "Ready", 1));
+    EXPECT_EQ(statusText(), "Ready");
+    SendMessageA(hWndStatusbar, SB_SETTEXTA, 0, LPARAM("something else"));
+    SendMessageA(hwndMain, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+    EXPECT_EQ(statusText(), "Ready") << "a resize puts Ready back";
+    DestroyWindow(hwndMain);
+}
+
 // --- About box and help ------------------------------------------------------------------------
 
 TEST(ProgramAbout, OpensFromTheHelpMenuNamesThePortAndClosesWithOkOrTheCloseBox) {

@@ -366,7 +366,8 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         return FALSE;
     // WM_DESTROY goes to the window first, then to its children, each exactly once.
     hWnd->destroyed = true;
-    hWnd->proc ? (void)hWnd->proc(hWnd, WM_DESTROY, 0, 0) : (void)0;
+    if (hWnd->proc)
+        hWnd->proc(hWnd, WM_DESTROY, 0, 0);
     std::vector<HWND> children;
     for (HWND c : liveWindows())
         if (c->parent == hWnd && !c->destroyed && (c->style & WS_CHILD))
