@@ -32,8 +32,9 @@ BOOL WINAPI UpdateWindow(HWND hWnd);
 // or the control's text; everything else returns 0.
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
-// The whole client area is repainted (lpRect is ignored); bErase erases it with the class
-// background first. The repaint comes from the event loop as in Win32: after the queue is empty.
+// The whole client area is repainted (lpRect is ignored). Qt keeps no previous picture, so every
+// paint starts from the class background whatever bErase says. The repaint comes from the event
+// loop as in Win32: after the queue is empty, and several invalidations make one paint.
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 BOOL WINAPI IsWindowEnabled(HWND hWnd);
@@ -61,6 +62,9 @@ void WINAPI PostQuitMessage(int nExitCode);
 SHORT WINAPI GetKeyState(int nVirtKey);
 
 // --- Menus and accelerators --------------------------------------------------------------------
+// A window's menu bar reports highlighting with WM_MENUSELECT: an item with its command and
+// MF_HILITE, a pop-up title with its position and MF_POPUP, the closing of the menu with 0xFFFF
+// and a null menu. The window menu belongs to the desktop's window manager and is not reported.
 HMENU WINAPI LoadMenuA(HINSTANCE hInstance, LPCSTR lpMenuName);
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
 // Translates WM_KEYDOWN/WM_SYSKEYDOWN that match a virtual-key entry (with exactly its Ctrl,
@@ -115,8 +119,9 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 
 // --- Dialogs -----------------------------------------------------------------------------------
-// Runs the dialog from template lpTemplateName modally: the owner is disabled, WM_INITDIALOG is
-// sent, and a nested message loop runs until EndDialog. Positions are in dialog units relative to
+// Runs the dialog from template lpTemplateName modally: input to the application's other windows
+// is blocked (rather than the owner alone being disabled), WM_INITDIALOG is sent, and a nested
+// message loop runs until EndDialog. Positions are in dialog units relative to
 // the owner's client area (no DS_CENTER); the template's font falls back through fontconfig.
 // Escape sends IDCANCEL; Enter clicks the default push button when it is enabled and otherwise
 // sends IDOK. WM_CLOSE that the procedure does not handle sends IDCANCEL. DS_SYSMODAL is
@@ -131,8 +136,9 @@ UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMa
 BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 
 // --- Message boxes and help --------------------------------------------------------------------
-// MB_OK with one of the MB_ICON* icons. With a null owner the box is application modal; with an
-// owner it is modal to the owner. Posted messages are dispatched while it is open. Returns IDOK.
+// MB_OK with one of the MB_ICON* icons. The box is application modal, placed over its owner when
+// it has one; its text is shown as plain text. Posted messages are dispatched while it is open.
+// Returns IDOK.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 // HELP_FINDER and HELP_CONTENTS open the help viewer (not modal, one at a time, raised when
 // already open) on the file's contents; the file is looked up beside the executable and in the
