@@ -32,11 +32,12 @@ const QFontMetrics& metricsOf(HDC dc) {
 }
 
 // Draws one line of text with the top-left corner of its cell at (x, y), in the DC's colours.
-void drawCell(HDC dc, int x, int y, const QString& text, std::string ansi) {
+void drawCell(HDC dc, int x, int y, const QString& text, const char* ansi, int len) {
     const QFontMetrics& fm = metricsOf(dc);
     int w = fm.horizontalAdvance(text);
-    trace({Win32DrawOp::Text, dc->hwnd, x, y, w, fm.height(), std::move(ansi), dc->textColor,
-           dc->bkColor, dc->bkMode, fontOf(dc).family().toStdString()});
+    if (drawTrace)
+        trace({Win32DrawOp::Text, dc->hwnd, x, y, w, fm.height(), std::string(ansi, size_t(len)),
+               dc->textColor, dc->bkColor, dc->bkMode, fontOf(dc).family().toStdString()});
     QPainter* p = dc->painter;
     if (!p)
         return;
@@ -160,7 +161,7 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     if (!hdc || !lpString || c < 0)
         return FALSE;
-    drawCell(hdc, x, y, win32::fromAnsi(lpString, c), std::string(lpString, size_t(c)));
+    drawCell(hdc, x, y, win32::fromAnsi(lpString, c), lpString, c);
     return TRUE;
 }
 
@@ -322,7 +323,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
         else if (format & DT_RIGHT)
             x += width - w;
         if (!l.isEmpty())
-            drawCell(hdc, x, y, l, win32::toAnsi(l).toStdString());
+            drawCell(hdc, x, y, l, win32::toAnsi(l).constData(), int(l.size()));
         y += step;
     }
     return height;
