@@ -403,9 +403,10 @@ TEST(ProgramHelp, HelpTopicsOpensTheManualOnItsContents) {
     ProgramDriver driver;
     driver.then([] { menuItem("&Help", "&Help Topics")->trigger(); })
         .then([&] {
-            if (QTextBrowser* b = helpViewer())
+            if (QTextBrowser* b = helpViewer()) {
                 shown = b->toPlainText();
-            helpViewer()->close();
+                b->close();
+            }
         })
         .then([] { pressKey(Qt::Key_F1); })
         .then([&] {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -43,12 +44,24 @@ std::vector<UINT> messagesOf(UINT msg) {
     return out;
 }
 
+bool validDuringDestroy = false;
+extern HINSTANCE__ module;
+INT_PTR CALLBACK EndAtOnce(HWND hwnd, UINT msg, WPARAM, LPARAM);
+
 LRESULT CALLBACK TestWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     seen.push_back({hwnd, msg, wParam, lParam});
     switch (msg) {
     case WM_CREATE: created = hwnd; return 0;
-    case WM_DESTROY: PostQuitMessage(7); return 0;
+    case WM_DESTROY:
+        validDuringDestroy = IsWindow(hwnd) && DestroyWindow(hwnd) == FALSE;
+        PostQuitMessage(7);
+        return 0;
     case WM_USER + 10: return inSend ? 1234 : -1;
+    case WM_USER + 40:
+        for (int i = 0; i < 3; ++i)
+            DialogBoxParamA(&module, MAKEINTRESOURCE(321), hwnd, EndAtOnce, 0);
+        DestroyWindow(hwnd);
+        return 0;
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
@@ -188,11 +201,33 @@ TEST(Win32Messages, DestroyArrivesOnceWhateverEndsTheWindow) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0))
         DispatchMessageA(&msg);
+    EXPECT_TRUE(validDuringDestroy) << "valid while WM_DESTROY runs, and destroyed only once";
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_FALSE(DestroyWindow(hwnd));
     EXPECT_EQ(messagesOf(WM_CLOSE).size(), 1u);
     EXPECT_EQ(messagesOf(WM_DESTROY).size(), 1u);
     EXPECT_EQ(SendMessageA(hwnd, WM_USER + 10, 0, 0), 0); // a dead window gets nothing
+}
+
+namespace {
+INT_PTR CALLBACK EndAtOnce(HWND hwnd, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_INITDIALOG)
+        EndDialog(hwnd, 5);
+    return msg == WM_INITDIALOG;
+}
+} // namespace
+
+TEST(Win32Messages, WidgetsOfDestroyedWindowsAreFreedWhenTheLoopWaits) {
+    int before = int(QApplication::allWidgets().size());
+    HWND hwnd = makeWindow();
+    ASSERT_GT(int(QApplication::allWidgets().size()), before);
+    PostMessageA(hwnd, WM_USER + 40, 0, 0); // dialogs, then the window goes
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0))
+        DispatchMessageA(&msg);
+    QTimer::singleShot(10, [] { PostMessageA(nullptr, WM_USER, 0, 0); });
+    GetMessageA(&msg, nullptr, 0, 0); // waits once more
+    EXPECT_EQ(int(QApplication::allWidgets().size()), before);
 }
 
 TEST(Win32Messages, CommandTailDropsTheProgramNameAndBlanks) {
@@ -303,8 +338,7 @@ TEST(Win32Scroll, EmptyRangeHidesTheBarAndResizesTheClient) {
     RECT before;
     GetClientRect(hwnd, &before);
     seen.clear();
-    SetScrollRange(hwnd, SB_VERT, 0, 0, FALSE);
-    QTest::qWait(50);
+    SetScrollRange(hwnd, SB_VERT, 0, 0, FALSE); // WM_SIZE is sent during the call
     RECT after;
     GetClientRect(hwnd, &after);
     EXPECT_GT(after.right, before.right);
@@ -317,7 +351,6 @@ TEST(Win32Scroll, EmptyRangeHidesTheBarAndResizesTheClient) {
     }
     EXPECT_FALSE(Win32_ScrollBar(hwnd, SB_VERT)->isVisible());
     SetScrollRange(hwnd, SB_VERT, 0, 5, FALSE);
-    QTest::qWait(50);
     GetClientRect(hwnd, &after);
     EXPECT_EQ(after.right, before.right);
     EXPECT_TRUE(Win32_ScrollBar(hwnd, SB_VERT)->isVisible());
@@ -342,6 +375,8 @@ TEST(Win32Scroll, ActionsBecomeMessagesAndOnlyTheProgramMovesTheThumb) {
     EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 3);
     EXPECT_EQ(SetScrollPos(hwnd, SB_VERT, 42, TRUE), 3);
     EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 10) << "positions stay within the range";
+    SetScrollRange(hwnd, SB_VERT, 0, 4, FALSE);
+    EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 4) << "a smaller range pulls the position in";
     seen.clear();
     Win32_ScrollBar(hwnd, SB_HORZ)->triggerAction(QAbstractSlider::SliderSingleStepSub);
     ASSERT_EQ(messagesOf(WM_HSCROLL).size(), 1u);
@@ -448,6 +483,13 @@ TEST(Win32Gdi, TextMetricsAndFonts) {
     EXPECT_NEAR(bigTm.tmAveCharWidth, 11, 2) << "the average width asked for";
     EXPECT_EQ(SelectObject(dc, old), big);
     EXPECT_TRUE(DeleteObject(big));
+    HFONT em = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Sans");
+    SelectObject(dc, em);
+    TEXTMETRICA emTm;
+    GetTextMetricsA(dc, &emTm);
+    EXPECT_GT(emTm.tmHeight, 20) << "a negative height asks for the character height, not the cell";
+    SelectObject(dc, old);
+    DeleteObject(em);
     ReleaseDC(hwnd, dc);
 }
 
@@ -519,6 +561,28 @@ TEST(Win32Dialogs, TemplateControlsKeysAndResult) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST(Win32Dialogs, AnEndedDialogIsHiddenAndTakesNoMoreInput) {
+    HWND owner = makeWindow();
+    dialogCommands.clear();
+    bool hiddenAtOnce = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        if (!dlg)
+            return;
+        auto* edit = child<QLineEdit>(dlg);
+        QTest::keyClicks(edit, "1");
+        auto* send = child<QPushButton>(dlg, "Send");
+        send->click(); // ends the dialog
+        hiddenAtOnce = !dlg->isVisible();
+        send->click(); // a second click already on its way: dropped
+        QTest::keyClick(edit, Qt::Key_Escape);
+    });
+    EXPECT_EQ(DialogBoxParamA(&module, MAKEINTRESOURCE(321), owner, TestDlgProc, 0), 320);
+    EXPECT_TRUE(hiddenAtOnce);
+    std::vector<std::pair<WORD, WORD>> want = {{318, EN_CHANGE}, {320, BN_CLICKED}};
+    EXPECT_EQ(dialogCommands, want);
+}
+
 TEST(Win32Dialogs, EscapeAndCloseBoxCancel) {
     HWND owner = makeWindow();
     dialogCommands.clear();
@@ -564,8 +628,11 @@ TEST(Win32Dialogs, MessageBoxShowsPlainTextWithItsIconAndDispatchesPostedMessage
     Qt::TextFormat format = Qt::AutoText;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box) {
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
             return;
+        }
         text = box->text();
         caption = box->windowTitle();
         icon = box->icon();
@@ -610,7 +677,7 @@ TEST(Win32StatusWindow, CoversTheBottomStripAndKeepsItsText) {
     EXPECT_EQ(strip.bottom() + 1, client.bottom);
     EXPECT_EQ(strip.width(), client.right);
     Win32_Widget(hwnd)->resize(500, 420);
-    QTest::qWait(20);
+    Win32_Widget(hwnd)->layout()->activate(); // the client area takes its new size now
     SendMessageA(bar, WM_SIZE, 0, 0);
     GetClientRect(hwnd, &client);
     EXPECT_EQ(Win32_Widget(bar)->geometry().bottom() + 1, client.bottom);
@@ -641,6 +708,5 @@ TEST(Win32Help, ViewerShowsTheFileOrSaysItIsMissing) {
     EXPECT_TRUE(browsers()[0]->toPlainText().startsWith("Contents"));
     QFile::remove(path);
     EXPECT_TRUE(WinHelpA(hwnd, "WIN32TEST.HLP", HELP_QUIT, 0));
-    QTest::qWait(20);
     EXPECT_TRUE(browsers().isEmpty());
 }

@@ -88,7 +88,8 @@ LRESULT win32::statusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         if (wParam > 256 || (wParam && !edges))
             return FALSE;
         hwnd->partEdges.assign(edges, edges + wParam);
-        hwnd->widget->update();
+        if (hwnd->widget)
+            hwnd->widget->update();
         return TRUE;
     }
     case SB_SETTEXTA: {
@@ -96,7 +97,8 @@ LRESULT win32::statusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         if (!text)
             return FALSE;
         *text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
-        hwnd->widget->update();
+        if (hwnd->widget)
+            hwnd->widget->update();
         return TRUE;
     }
     case SB_GETTEXTLENGTHA:

@@ -49,7 +49,7 @@ QRect toPixels(const QSize& base, int x, int y, int cx, int cy) {
 }
 
 void notifyParent(HWND control, WORD code) {
-    if (win32::isLive(control) && win32::isLive(control->parent))
+    if (win32::isLive(control) && win32::isLive(control->parent) && !control->parent->dialogEnded)
         SendMessageA(control->parent, WM_COMMAND, MAKEWPARAM(control->id, code), LPARAM(control));
 }
 
@@ -111,7 +111,7 @@ QWidget* win32::createControl(HWND hwnd, const std::string& cls, const QString& 
 }
 
 bool win32::dialogKey(HWND dlg, int vk) {
-    if (!win32::isLive(dlg))
+    if (!win32::isLive(dlg) || dlg->dialogEnded)
         return false;
     if (vk == VK_ESCAPE) {
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
@@ -212,7 +212,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     if (win32::isLive(dlg) && !dlg->dialogEnded) {
         w->show();
         w->activateWindow();
-        win32::runModalLoop([dlg] { return dlg->dialogEnded || !win32::isLive(dlg); });
+        win32::runModalLoop(
+            [dlg] { return dlg->dialogEnded || !win32::isLive(dlg) || !dlg->widget; });
     }
     INT_PTR result = dlg->dialogResult;
     DestroyWindow(dlg);
@@ -226,6 +227,10 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
         return FALSE;
     hDlg->dialogEnded = true;
     hDlg->dialogResult = nResult;
+    // As in Win32 the dialog disappears at once: clicks and keys already on their way find it
+    // hidden and ended.
+    if (hDlg->widget)
+        hDlg->widget->hide();
     return TRUE;
 }
 
@@ -255,13 +260,17 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     case MB_ICONEXCLAMATION: icon = QMessageBox::Warning; break;
     case MB_ICONASTERISK: icon = QMessageBox::Information; break;
     }
-    QWidget* owner = win32::isLive(hWnd) ? hWnd->widget.data() : nullptr;
-    QMessageBox box(icon, win32::fromAnsi(lpCaption ? lpCaption : "Error"),
-                    win32::fromAnsi(lpText ? lpText : ""), QMessageBox::Ok, owner);
-    box.setTextFormat(Qt::PlainText); // the text is shown as it is, never as markup
-    box.setWindowModality(Qt::ApplicationModal);
-    box.show();
-    win32::runModalLoop([&box] { return !box.isVisible(); });
+    QPointer<QWidget> owner = win32::isLive(hWnd) ? hWnd->widget.data() : nullptr;
+    // The box is its owner's child, so that the desktop puts it over the owner; should the owner
+    // go while the box is open, the box goes with it.
+    QPointer<QMessageBox> box =
+        new QMessageBox(icon, win32::fromAnsi(lpCaption ? lpCaption : "Error"),
+                        win32::fromAnsi(lpText ? lpText : ""), QMessageBox::Ok, owner);
+    box->setTextFormat(Qt::PlainText); // the text is shown as it is, never as markup
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    win32::runModalLoop([&box] { return !box || !box->isVisible(); });
+    delete box;
     if (owner)
         owner->activateWindow();
     return IDOK;

@@ -224,24 +224,23 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD b
     f.setStrikeOut(bStrikeOut != 0);
     if (cWeight > 0)
         f.setWeight(QFont::Weight(std::clamp(cWeight, 1, 1000)));
-    if (cHeight != 0) {
-        // Win32 asks for the cell height (> 0) or the character height (< 0); Qt for the em.
-        // The two differ by a ratio of the face; a step or two from the estimate finds the size.
-        int wanted = std::abs(cHeight);
-        auto measure = [&](int pixels) {
+    if (cHeight < 0) {
+        f.setPixelSize(-cHeight); // the character height is Qt's em
+    } else if (cHeight > 0) {
+        // The cell height: a step or two from the estimate that the face's ratio gives.
+        auto measure = [&f](int pixels) {
             f.setPixelSize(pixels);
-            QFontMetrics fm(f);
-            return cHeight > 0 ? fm.height() : fm.ascent() + fm.descent() - fm.leading();
+            return QFontMetrics(f).height();
         };
-        int pixels = wanted;
+        int pixels = cHeight;
         int measured = measure(pixels);
-        if (measured > 0 && measured != wanted) {
-            pixels = std::max(1, (wanted * pixels + measured / 2) / measured);
+        if (measured > 0 && measured != cHeight) {
+            pixels = std::max(1, (cHeight * pixels + measured / 2) / measured);
             measured = measure(pixels);
-            for (int step = 0; step < 2 && measured != wanted; ++step) {
-                int next = std::max(1, pixels + (measured < wanted ? 1 : -1));
+            for (int step = 0; step < 2 && measured != cHeight; ++step) {
+                int next = std::max(1, pixels + (measured < cHeight ? 1 : -1));
                 int m = measure(next);
-                if (std::abs(m - wanted) > std::abs(measured - wanted))
+                if (std::abs(m - cHeight) > std::abs(measured - cHeight))
                     break;
                 pixels = next;
                 measured = m;

@@ -44,7 +44,7 @@ struct HWND__ {
     ScrollState scroll[2];
     QSize lastSize{-1, -1};      // the client size of the last WM_SIZE
     QPainter* painter = nullptr; // the paint event's painter while WM_PAINT runs
-    bool destroyed = false;
+    bool destroying = false;     // WM_DESTROY is being sent; the window stays valid until it ends
     bool dialogEnded = false;
     INT_PTR dialogResult = 0;
     std::vector<std::string> partTexts; // status windows: the text of each part

@@ -117,6 +117,10 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND, UINT, UINT) {
             *lpMsg = MSG{nullptr, WM_QUIT, WPARAM(quitCode), 0, 0, {0, 0}};
             return FALSE;
         }
+        // No event handler of any widget is running here, so the widgets of windows destroyed
+        // since the last wait can go. Qt would not delete them by itself: the program never
+        // enters Qt's own event loop, whose return is where deleteLater() takes effect.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     }
 }

@@ -73,7 +73,8 @@ int WINAPI TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
 
 // --- Scroll bars -------------------------------------------------------------------------------
 // SB_VERT and SB_HORZ only. An empty range (nMinPos == nMaxPos) hides the bar, which resizes the
-// client area and so sends WM_SIZE. The thumb moves only through SetScrollPos (while the user
+// client area and so sends WM_SIZE: during the call, or, when called during WM_PAINT, right after
+// the paint. The thumb moves only through SetScrollPos (while the user
 // drags it, it follows the mouse, as in Win32).
 int WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
 int WINAPI SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);

@@ -235,7 +235,7 @@ QWidget* buildTopLevel(HWND hwnd, const QString& title) {
 namespace win32 {
 
 bool isLive(HWND hwnd) {
-    return hwnd && liveWindows().count(hwnd) && !hwnd->destroyed;
+    return hwnd && liveWindows().count(hwnd);
 }
 
 HWND newWindow() {
@@ -302,7 +302,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         h->proc = win32::statusWndProc;
         h->parent = hWndParent;
         h->id = UINT_PTR(hMenu);
-        h->style = dwStyle;
+        h->style = dwStyle | WS_CHILD; // a status window is always its parent's child
         h->exStyle = dwExStyle;
         QWidget* w = win32::createControl(h, h->className, title, hWndParent->client,
                                           win32::defaultFont(hWndParent));
@@ -362,18 +362,21 @@ BOOL WINAPI IsWindow(HWND hWnd) {
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
-    if (!win32::isLive(hWnd))
+    if (!win32::isLive(hWnd) || hWnd->destroying)
         return FALSE;
-    // WM_DESTROY goes to the window first, then to its children, each exactly once.
-    hWnd->destroyed = true;
+    // WM_DESTROY goes to the window first, then to its children, each exactly once; the window
+    // stays valid while they handle it.
+    hWnd->destroying = true;
     if (hWnd->proc)
         hWnd->proc(hWnd, WM_DESTROY, 0, 0);
     std::vector<HWND> children;
     for (HWND c : liveWindows())
-        if (c->parent == hWnd && !c->destroyed && (c->style & WS_CHILD))
+        if (c->parent == hWnd && (c->style & WS_CHILD))
             children.push_back(c);
     for (HWND c : children)
         DestroyWindow(c);
+    // The widget may be in the middle of one of its own event handlers (the close box): it goes
+    // when the message loop next waits.
     if (hWnd->widget) {
         hWnd->widget->hide();
         hWnd->widget->deleteLater();
@@ -508,13 +511,22 @@ int WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL) {
     ScrollState& s = hWnd->scroll[nBar];
     s.min = nMinPos;
     s.max = nMaxPos;
+    s.pos = std::clamp(s.pos, std::min(s.min, s.max), std::max(s.min, s.max));
     QScrollBar* sb = hWnd->bars[nBar];
-    QSignalBlocker block(sb);
-    sb->setRange(nMinPos, nMaxPos);
-    sb->setPageStep(1);
-    sb->setSliderPosition(s.pos);
-    // An empty range hides the bar; the client area grows, and WM_SIZE follows.
-    sb->setVisible(nMinPos != nMaxPos);
+    {
+        QSignalBlocker block(sb);
+        sb->setRange(nMinPos, nMaxPos);
+        sb->setPageStep(1);
+        sb->setSliderPosition(s.pos);
+    }
+    // An empty range hides the bar and the client area grows. WM_SIZE follows at once, except
+    // during WM_PAINT, where the window cannot be laid out again: then it follows the paint.
+    bool visible = nMinPos != nMaxPos;
+    if (sb->isVisibleTo(hWnd->widget) != visible) {
+        sb->setVisible(visible);
+        if (!hWnd->painter && hWnd->widget && hWnd->widget->layout())
+            hWnd->widget->layout()->activate();
+    }
     return TRUE;
 }
 
