@@ -70,34 +70,6 @@ TEST(PortIO, InstallingReplacesAndDestroysTheOldBackend) {
     EXPECT_STREQ(PortIO_ShortName(), "Second");
 }
 
-// With nothing installed, the first call chooses for this machine, once.
-void expectAChoiceWasMade() {
-    std::string status = PortIO_Status();
-    std::string shortName = PortIO_ShortName();
-    bool simulated = status.starts_with("Simulated port: ");
-    EXPECT_TRUE(simulated || status.starts_with("Port: ")) << status;
-    EXPECT_EQ(status.find('\n'), std::string::npos) << status;
-    EXPECT_EQ(shortName == "Simulated port", simulated) << status << " / " << shortName;
-    EXPECT_LE(shortName.size(), 20u) << shortName;
-    EXPECT_EQ(PortIO_Status(), PortIO_Status()) << "chosen once, kept";
-}
-
-TEST(PortIO, FirstReadChooses) {
-    int value = _inp(889);
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, 0xFF);
-    expectAChoiceWasMade();
-}
-
-TEST(PortIO, FirstStatusChooses) {
-    expectAChoiceWasMade();
-}
-
-TEST(PortIO, FirstShortNameChooses) {
-    EXPECT_GT(std::strlen(PortIO_ShortName()), 0u);
-    expectAChoiceWasMade();
-}
-
 // Stands in for ppdev and reports the release on stderr, where the exit test can see it.
 class ReportingSystem final : public portio::System {
 public:

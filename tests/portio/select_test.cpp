@@ -118,13 +118,15 @@ const Scenario kScenarios[] = {
      Kind::Ppdev, 0, true,
      "Port: {dev}/parport0 (ppdev, base 0x378, shared with the lp printer driver)",
      "Port: parport0"},
-    {"RefusedWithoutProcAssumesLp",
+    {"RefusedWithoutProcDoesNotWaitForAClaim",
      [](fake::Machine& m) {
          m.addPort(0, 888, claimFails(ENXIO));
          fs::remove_all(m.roots.proc);
      },
-     Kind::Ppdev, 0, true, "Port: {dev}/parport0 (ppdev, shared with the lp printer driver)",
-     "Port: parport0"},
+     Kind::Simulated, 0, false,
+     "Simulated port: {dev}/parport0 is held by another driver (probably lp; "
+     "/proc/sys/dev/parport cannot be read to tell) - unload it (sudo rmmod lp)",
+     "Simulated port"},
     {"HeldByLpAndSharingFails",
      [](fake::Machine& m) {
          m.addPort(0, 888, claimFails(ENXIO, ENXIO));
@@ -182,12 +184,19 @@ const Scenario kScenarios[] = {
      Kind::Simulated, 0, false, "Simulated port: {dev}/parport1" + kGroupLp, "Simulated port"},
     {"DirectIoWhenPrivilegedAndNoPort", [](fake::Machine& m) { m.system.iopermError = 0; },
      Kind::Direct, 0, false, "Port: direct I/O at 0x378", "Direct 0x378"},
-    {"DirectIoWhenPrivilegedAndPpdevRefused",
+    {"NoDirectIoBehindAPortTheKernelRefused",
      [](fake::Machine& m) {
-         m.addPort(0, 888, openFails(EACCES));
+         m.addPort(0, 888, claimFails(ENXIO, ENXIO));
+         m.registerDevice(0, "lp0");
          m.system.iopermError = 0;
      },
-     Kind::Direct, 0, false, "Port: direct I/O at 0x378", "Direct 0x378"},
+     Kind::Simulated, 0, false, "Simulated port: {dev}/parport0" + kUnloadLp, "Simulated port"},
+    {"NoDirectIoWhenThePortIsElsewhere",
+     [](fake::Machine& m) {
+         m.addPort(0, 53264, openFails(EACCES));
+         m.system.iopermError = 0;
+     },
+     Kind::Simulated, 0, false, "Simulated port: {dev}/parport0" + kGroupLp, "Simulated port"},
     {"PpdevEvenWhenPrivileged",
      [](fake::Machine& m) {
          m.addPort(0, 888);

@@ -187,12 +187,13 @@ Claim claimShared(System& system, const Port& port, int exclusiveError) {
     auto devices = devicesOn(port);
     if (devices && devices->empty()) // nobody to share with: the refusal has another cause
         return failed(claimFailure(port, exclusiveError));
-    // Without /proc we cannot see who it is; lp is by far the usual one.
-    std::string holder = "lp0";
-    if (devices) {
-        auto lp = std::find_if(devices->begin(), devices->end(), isLp);
-        holder = lp != devices->end() ? *lp : devices->front();
-    }
+    // Without /proc nobody can tell whether another program has the port claimed, and a shared
+    // claim would then wait for as long as it does: start on the simulated port instead.
+    if (!devices)
+        return failed(port.node + " is held by another driver (probably lp; " +
+                      "/proc/sys/dev/parport cannot be read to tell) - unload it (sudo rmmod lp)");
+    auto lp = std::find_if(devices->begin(), devices->end(), isLp);
+    std::string holder = lp != devices->end() ? *lp : devices->front();
 
     // A shared PPCLAIM waits for as long as another device has the port claimed; a program that
     // holds it would keep us from ever starting.
@@ -270,8 +271,10 @@ Choice choose(System& system, const Roots& roots) {
     if (ports.empty())
         reason = noPortFound(roots);
 
-    // ioperm only succeeds for a process that already has CAP_SYS_RAWIO.
-    if (system.ioperm(kDataAddr, 3, true) == 0)
+    // ioperm only succeeds for a process that already has CAP_SYS_RAWIO. Only where the kernel
+    // knows no port at all: a port the kernel refused is in some driver's hands, and a port it
+    // knows elsewhere (a PCIe card) means there is nothing at 0x378.
+    if (ports.empty() && system.ioperm(kDataAddr, 3, true) == 0)
         return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
                 "Direct " + hex(kLegacyBase)};
 
