@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "message_box.h"
 #include "portio.h"
 #include "port.h"
 #include "program_driver.h"
@@ -20,8 +21,10 @@
 #include "statbar.h"
 #include "view.h"
 
+using testsupport::BoxSeen;
 using testsupport::pressKey;
 using testsupport::ProgramDriver;
+using testsupport::recordAndDismissBox;
 
 namespace {
 
@@ -47,27 +50,6 @@ int paintsIn(const std::vector<Win32DrawOp>& trace) {
     for (const auto& op : trace)
         n += op.kind == Win32DrawOp::BeginPaint && op.hwnd == hwndMain;
     return n;
-}
-
-// What a message box showed, and whether it was there at all.
-struct BoxSeen {
-    bool shown = false;
-    QString text, caption;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool owned = true;
-};
-
-// Reads the open message box and dismisses it with Enter.
-void readAndDismissBox(BoxSeen* seen) {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box)
-        return;
-    seen->shown = true;
-    seen->text = box->text();
-    seen->caption = box->windowTitle();
-    seen->icon = box->icon();
-    seen->owned = box->parentWidget() != nullptr;
-    QTest::keyClick(box, Qt::Key_Return);
 }
 
 // Fills the log to its last record through the reading path.
@@ -196,7 +178,7 @@ TEST(ProgramFullLog, F12F1AndF2ShowTheFullLogBoxAndAddNothing) {
         driver.then([&, i] {
             dialogOpened |= QApplication::activeModalWidget() &&
                             !qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            readAndDismissBox(&boxes[i]);
+            recordAndDismissBox(&boxes[i]);
         });
     }
     driver.then([] { pressKey(Qt::Key_Q, Qt::ControlModifier); });
@@ -206,7 +188,7 @@ TEST(ProgramFullLog, F12F1AndF2ShowTheFullLogBoxAndAddNothing) {
         EXPECT_EQ(box.text, "RESTART PROGRAM TO CONTINUE");
         EXPECT_EQ(box.caption, "OUT OF PROGRAM MEMORY");
         EXPECT_EQ(box.icon, QMessageBox::Warning);
-        EXPECT_FALSE(box.owned) << "the box has no owner";
+        EXPECT_EQ(box.owner, nullptr) << "the box has no owner";
     }
     EXPECT_FALSE(dialogOpened);
     EXPECT_EQ(e, 32000);

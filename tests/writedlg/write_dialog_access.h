@@ -1,6 +1,8 @@
 // The open write dialog as the user sees it, and the warning box it may show.
 #pragma once
 
+#include "message_box.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -44,51 +46,8 @@ inline WriteDialog openWriteDialog() {
     return d;
 }
 
-// What a warning box showed before it was dismissed.
-struct BoxSeen {
-    bool shown = false;
-    std::string text;
-    std::string caption;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget* owner = nullptr;
-};
-
-// Watches for a message box on top (it runs a nested loop, so this polls from a timer), records
-// what the first one shows and dismisses it with its OK button. Stops watching after `timeoutMs`
-// or when destroyed.
-class BoxWatcher {
-public:
-    BoxWatcher() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-    }
-    void start(int timeoutMs = 1000) {
-        pollsLeft_ = timeoutMs / 5;
-        timer_.start(5);
-    }
-    BoxSeen seen;
-
-private:
-    void poll() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) {
-            if (--pollsLeft_ <= 0)
-                timer_.stop();
-            return;
-        }
-        timer_.stop();
-        seen.shown = true;
-        seen.text = box->text().toStdString();
-        seen.caption = box->windowTitle().toStdString();
-        seen.icon = box->icon();
-        seen.owner = box->parentWidget();
-        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
-            ok->click();
-        else
-            box->close();
-    }
-    QTimer timer_;
-    int pollsLeft_ = 0;
-};
+using testsupport::BoxSeen;
+using testsupport::BoxWatcher;
 
 // Closes whatever modal window is still open (after a failed check), box first, then dialog.
 inline bool closeModal() {
