@@ -10,7 +10,7 @@ tools/setup.sh build
 
 echo "== The suite again under AddressSanitizer and UndefinedBehaviorSanitizer"
 tools/setup.sh build-asan -DBYTESCOPE_SANITIZE=ON -DBYTESCOPE_BENCH=OFF
-(cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$jobs")
+(cd build-asan && ctest --output-on-failure -j"$jobs")
 
 echo "== A short fuzzing run of the entry rules (libFuzzer, clang)"
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DBYTESCOPE_FUZZ=ON -DBYTESCOPE_TESTS=OFF \

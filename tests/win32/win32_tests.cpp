@@ -658,7 +658,9 @@ TEST(Win32Resources, StringsLoadByNumberAndAreCut) {
     EXPECT_STREQ(buf, "");
     EXPECT_EQ(LoadAcceleratorsA(&module, MAKEINTRESOURCE(101)), nullptr);
     EXPECT_EQ(LoadMenuA(&module, MAKEINTRESOURCE(601)), nullptr);
-    EXPECT_NE(LoadMenuA(&module, "#600"), nullptr);
+    HMENU menu = LoadMenuA(&module, "#600");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(DestroyMenu(menu));
 }
 
 TEST(Win32StatusWindow, CoversTheBottomStripAndKeepsItsText) {

@@ -126,6 +126,10 @@ LRESULT controlWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT dialogManagerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 HWND newWindow();
+// Frees the records of destroyed windows; only where no window procedure is running.
+void freeDestroyedWindows();
+// Removes the posted messages of a window from the queue.
+void dropQueuedMessages(HWND hwnd);
 void registerWidget(HWND hwnd, QWidget* w);
 
 } // namespace win32

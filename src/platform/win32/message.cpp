@@ -49,6 +49,10 @@ void postMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Qt::Keyboard
     wake();
 }
 
+void dropQueuedMessages(HWND hwnd) {
+    std::erase_if(queue(), [hwnd](const Queued& q) { return q.msg.hwnd == hwnd; });
+}
+
 void runModalLoop(const std::function<bool()>& done) {
     while (!done()) {
         MSG msg;
@@ -117,10 +121,11 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND, UINT, UINT) {
             *lpMsg = MSG{nullptr, WM_QUIT, WPARAM(quitCode), 0, 0, {0, 0}};
             return FALSE;
         }
-        // No event handler of any widget is running here, so the widgets of windows destroyed
-        // since the last wait can go. Qt would not delete them by itself: the program never
-        // enters Qt's own event loop, whose return is where deleteLater() takes effect.
+        // No event handler of any widget is running here, so the widgets and records of windows
+        // destroyed since the last wait can go. Qt would not delete them by itself: the program
+        // never enters Qt's own event loop, whose return is where deleteLater() takes effect.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        win32::freeDestroyedWindows();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     }
 }

@@ -1,5 +1,6 @@
 // Resources found through the module handle: menus, accelerator tables, dialogs and strings.
 #include <cstring>
+#include <memory>
 
 #include "internal.h"
 
@@ -81,8 +82,13 @@ HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName) {
         return nullptr;
     for (int i = 0; i < dir->cAccelerators; ++i) {
         const ACCELTABLE_RES& t = dir->accelerators[i];
-        if (t.id == id)
-            return new HACCEL__{std::vector<ACCEL>(t.entries, t.entries + t.count)};
+        if (t.id != id)
+            continue;
+        // A loaded table lasts as long as the program, which never destroys it.
+        static std::vector<std::unique_ptr<HACCEL__>> loaded;
+        loaded.push_back(std::make_unique<HACCEL__>(
+            HACCEL__{std::vector<ACCEL>(t.entries, t.entries + t.count)}));
+        return loaded.back().get();
     }
     return nullptr;
 }

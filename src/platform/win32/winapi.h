@@ -66,6 +66,8 @@ SHORT WINAPI GetKeyState(int nVirtKey);
 // MF_HILITE, a pop-up title with its position and MF_POPUP, the closing of the menu with 0xFFFF
 // and a null menu. The window menu belongs to the desktop's window manager and is not reported.
 HMENU WINAPI LoadMenuA(HINSTANCE hInstance, LPCSTR lpMenuName);
+// A menu that no window uses; a window's own menu goes with the window.
+BOOL WINAPI DestroyMenu(HMENU hMenu);
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
 // Translates WM_KEYDOWN/WM_SYSKEYDOWN that match a virtual-key entry (with exactly its Ctrl,
 // Shift and Alt) into WM_COMMAND (HIWORD 1) sent to hWnd. ASCII entries are not supported.

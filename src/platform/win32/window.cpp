@@ -38,6 +38,20 @@ std::set<HWND>& liveWindows() {
     return w;
 }
 
+// Destroyed windows whose records wait until no handler of theirs can be running.
+std::vector<HWND>& destroyedWindows() {
+    static std::vector<HWND> w;
+    return w;
+}
+
+void destroyMenu(HMENU menu) {
+    if (!menu)
+        return;
+    for (const auto& item : menu->items)
+        destroyMenu(item.popup);
+    delete menu;
+}
+
 // Keys reach the program as posted keystroke messages, so that the accelerator table sees them.
 void postKey(HWND hwnd, QKeyEvent* ev) {
     int vk = win32::virtualKey(ev->key());
@@ -244,6 +258,16 @@ HWND newWindow() {
     return h;
 }
 
+void freeDestroyedWindows() {
+    for (HWND h : destroyedWindows()) {
+        delete h->widget.data(); // normally gone already, through deleteLater()
+        dropQueuedMessages(h);
+        destroyMenu(h->menu); // as in Win32, a window's menu goes with it
+        delete h;
+    }
+    destroyedWindows().clear();
+}
+
 void registerWidget(HWND hwnd, QWidget* w) {
     w->setProperty("win32.hwnd", QVariant::fromValue<void*>(hwnd));
 }
@@ -357,6 +381,13 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     return win32::isLive(h) ? h : nullptr;
 }
 
+BOOL WINAPI DestroyMenu(HMENU hMenu) {
+    if (!hMenu)
+        return FALSE;
+    destroyMenu(hMenu);
+    return TRUE;
+}
+
 BOOL WINAPI IsWindow(HWND hWnd) {
     return win32::isLive(hWnd);
 }
@@ -382,7 +413,8 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         hWnd->widget->deleteLater();
     }
     liveWindows().erase(hWnd);
-    // The record stays allocated: messages still queued for it are dropped by DispatchMessageA.
+    // A handler further up the stack may still hold the record: it goes with the widget.
+    destroyedWindows().push_back(hWnd);
     return TRUE;
 }
 
