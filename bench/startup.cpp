@@ -119,9 +119,17 @@ void BM_MinimalQtWindow(benchmark::State& state) {
 void BM_Bytescope(benchmark::State& state) {
     StartToFirstPaint(state, "program");
 }
-BENCHMARK(BM_BareQWidget)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
-BENCHMARK(BM_MinimalQtWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
-BENCHMARK(BM_Bytescope)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+// Process start-up is noisy: the ratios compare medians of several repetitions.
+#define STARTUP(fn)                                                                                \
+    BENCHMARK(fn)                                                                                  \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->Iterations(10)                                                                           \
+        ->Repetitions(7)                                                                           \
+        ->ReportAggregatesOnly(true)
+STARTUP(BM_BareQWidget);
+STARTUP(BM_MinimalQtWindow);
+STARTUP(BM_Bytescope);
 
 // Prints the two ratios from the same run beside the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -129,6 +137,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
+            if (r.run_type != Run::RT_Aggregate || r.aggregate_name != "median")
+                continue;
             double t = r.GetAdjustedRealTime();
             double m = r.counters.count("rss_kB") ? double(r.counters.at("rss_kB")) : 0;
             std::string name = r.benchmark_name();
