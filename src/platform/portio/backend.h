@@ -10,6 +10,8 @@ namespace portio {
 inline constexpr unsigned short kDataAddr = 888;
 inline constexpr unsigned short kStatusAddr = 889;
 inline constexpr unsigned short kControlAddr = 890;
+// The control register's lines (nSTROBE, nAUTOFD, nINIT, nSELECTIN); the bits above hold no pin.
+inline constexpr int kControlLines = 0x0F;
 
 class Backend {
 public:

@@ -9,9 +9,6 @@ namespace portio {
 
 namespace {
 
-// The control register's four output lines, the only bits PPWCONTROL may carry: the kernel
-// complains about and drops the direction (bit 5) and IRQ-enable (bit 4) bits there.
-constexpr int kControlLines = 0x0F;
 constexpr int kDirectionBit = 0x20; // 1 = data lines are inputs
 
 class PpdevBackend final : public Backend {
@@ -39,6 +36,8 @@ public:
         if (port == kDataAddr) {
             writeByte(PPWDATA, value);
         } else if (port == kControlAddr) {
+            // Only the four output lines go through PPWCONTROL: the kernel complains about and
+            // drops the direction (bit 5) and IRQ-enable (bit 4) bits there.
             writeByte(PPWCONTROL, value & kControlLines);
             int reverse = (value & kDirectionBit) ? 1 : 0;
             system_.ioctl(fd_, PPDATADIR, &reverse);

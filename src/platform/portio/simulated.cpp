@@ -7,7 +7,6 @@ namespace {
 // Every status input floats high through its pull-up; bits 0-2 are not wired.
 constexpr unsigned char kIdleStatus = 0x78;
 // The four control outputs; the direction and IRQ-enable bits are not kept.
-constexpr unsigned char kControlLines = 0x0F;
 } // namespace
 
 int SimulatedBackend::read(unsigned short port) {

@@ -164,14 +164,17 @@ void closeMenuLater(HWND hwnd) {
     });
 }
 
+// Choosing a menu item posts its command, as Win32's menu loop does.
+void postCommandOnTrigger(HWND hwnd, QAction* action, WORD id) {
+    QObject::connect(action, &QAction::triggered, action,
+                     [hwnd, id] { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
+}
+
 void buildMenuBar(HWND hwnd, QMenuBar* bar, HMENU menu) {
     for (size_t i = 0; i < menu->items.size(); ++i) {
         const auto& item = menu->items[i];
         if (!(item.flags & MF_POPUP)) {
-            QAction* a = bar->addAction(win32::fromAnsi(item.text.c_str()));
-            WORD id = item.id;
-            QObject::connect(a, &QAction::triggered, bar,
-                             [hwnd, id] { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
+            postCommandOnTrigger(hwnd, bar->addAction(win32::fromAnsi(item.text.c_str())), item.id);
             continue;
         }
         QMenu* popup = bar->addMenu(win32::fromAnsi(item.text.c_str()));
@@ -185,8 +188,7 @@ void buildMenuBar(HWND hwnd, QMenuBar* bar, HMENU menu) {
             }
             QAction* a = popup->addAction(win32::fromAnsi(subItem.text.c_str()));
             WORD id = subItem.id;
-            QObject::connect(a, &QAction::triggered, popup,
-                             [hwnd, id] { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
+            postCommandOnTrigger(hwnd, a, id);
             QObject::connect(a, &QAction::hovered, popup, [hwnd, id, sub] {
                 SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE), LPARAM(sub));
             });
