@@ -77,6 +77,15 @@ int IndexShownBy(const data& r) {
     return atoi(r.DD) + 256 * atoi(r.CD) + 4096 * (atoi(r.SD) >> 3);
 }
 
+// Steps that take `count` readings with F12, showing indices first, first + 1, ...
+void TakeReadingsShowing(ProgramDriver& driver, int first, int count) {
+    for (int i = first; i < first + count; ++i)
+        driver.then([i] {
+            SetShownIndex(i);
+            pressKey(Qt::Key_F12);
+        });
+}
+
 void Read(int i) {
     SetShownIndex(i);
     Read_Port();
@@ -323,11 +332,7 @@ TEST(ViewTable, OneReadingAtTop) {
 TEST(ViewTable, ThreeReadingsAtTop) {
     InstallPort();
     ProgramDriver driver;
-    for (int i = 0; i < 3; ++i)
-        driver.then([i] {
-            SetShownIndex(i + 1);
-            pressKey(Qt::Key_F12);
-        });
+    TakeReadingsShowing(driver, 1, 3);
     driver
         .then([] {
             ASSERT_EQ(e, 2);
@@ -404,11 +409,7 @@ TEST(ViewTable, NewestRowColoursFieldByField) {
 TEST(ViewTable, ThreeReadingsScrolledDownByOneAndByTwo) {
     InstallPort();
     ProgramDriver driver;
-    for (int i = 0; i < 3; ++i)
-        driver.then([i] {
-            SetShownIndex(i + 10);
-            pressKey(Qt::Key_F12);
-        });
+    TakeReadingsShowing(driver, 10, 3);
     driver
         .then([] {
             // Three whole lines of client area: the range is 3 + 2 - 3 = 2.
@@ -474,11 +475,7 @@ TEST(ViewTable, ScrolledRightByOneStep) {
     InstallPort();
     static std::vector<Win32DrawOp> before;
     ProgramDriver driver;
-    for (int i = 0; i < 3; ++i)
-        driver.then([i] {
-            SetShownIndex(200 + i);
-            pressKey(Qt::Key_F12);
-        });
+    TakeReadingsShowing(driver, 200, 3);
     driver
         .then([] {
             SetClientSize(40 * cxChar, 12 * cyChar); // narrower than the table
@@ -518,11 +515,7 @@ TEST(ViewTable, ScrolledRightByOneStep) {
 TEST(ViewTable, ReadingWhileScrolledDownShowsOnlyBackAtTheTop) {
     InstallPort();
     ProgramDriver driver;
-    for (int i = 0; i < 5; ++i)
-        driver.then([i] {
-            SetShownIndex(i);
-            pressKey(Qt::Key_F12);
-        });
+    TakeReadingsShowing(driver, 0, 5);
     driver
         .then([] {
             SetClientSize(700, 4 * cyChar - 1); // range 5 + 2 - 3 = 4; line 3 shows in part
@@ -667,11 +660,7 @@ TEST(ViewScrollState, PageDownInAClientAreaShorterThanOneLine) {
 TEST(ViewScrollState, MaximumBelowThePositionPullsItBackAtTheNextPaint) {
     InstallPort();
     ProgramDriver driver;
-    for (int i = 0; i < 10; ++i)
-        driver.then([i] {
-            SetShownIndex(i);
-            pressKey(Qt::Key_F12);
-        });
+    TakeReadingsShowing(driver, 0, 10);
     driver
         .then([] {
             SetClientSize(600, 4 * cyChar); // range 10 + 2 - 4 = 8
@@ -703,11 +692,7 @@ TEST(ViewScrollState, ThumbDraggedWithTheMouse) {
     InstallPort();
     static int trackedTo = -1;
     ProgramDriver driver;
-    for (int i = 0; i < 40; ++i)
-        driver.then([i] {
-            SetShownIndex(i);
-            pressKey(Qt::Key_F12);
-        });
+    TakeReadingsShowing(driver, 0, 40);
     driver
         .then([] {
             SetClientSize(600, 10 * cyChar); // range 40 + 2 - 10 = 32
