@@ -1,7 +1,7 @@
 // The About box.
 #include "about.h"
 
-#include "portio.h"
+#include "port.h"
 #include "resource.h"
 
 INT_PTR CALLBACK AboutDlg(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -21,6 +21,6 @@ INT_PTR CALLBACK AboutDlg(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // The first credit line names the port in use, so that the readings can be told real or
 // simulated from the About box.
 BOOL InitializeAbout(HWND hwnd, WPARAM, LPARAM) {
-    SetDlgItemTextA(hwnd, IDC_ABOUT_CREDIT1, PortIO_ShortName());
+    SetDlgItemTextA(hwnd, IDC_ABOUT_CREDIT1, PortInUse());
     return 0;
 }

@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
 
     std::fprintf(stderr, "bytescope: %s\n", PortIO_Status());
 
+    // The manual: beside the executable (a build tree), in the data folder of the installation
+    // the executable belongs to, wherever it was unpacked, then where it was configured to go.
+    const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
+    Win32_SetHelpPath({exeDir, exeDir + "/../share/bytescope", BYTESCOPE_DATADIR});
+
     static HINSTANCE__ module{&g_ModuleResources};
     std::string tail = Win32_CommandTail(commandLine);
     return WinMain(&module, nullptr, tail.data(), SW_SHOWNORMAL);

@@ -26,3 +26,7 @@ void WritePort(void) {
     default: break;
     }
 }
+
+const char* PortInUse(void) {
+    return PortIO_ShortName();
+}

@@ -34,3 +34,6 @@ extern int Output;
 void Read_Port(void);
 // Writes Output to the register chosen by WRITE.
 void WritePort(void);
+
+// The port the registers are read from, in a few words ("Port: parport0", "Simulated port").
+const char* PortInUse(void);

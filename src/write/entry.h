@@ -1,8 +1,6 @@
 // The rules that turn the text typed in a write dialog into a register value.
 #pragma once
 
-#include "windows.h"
-
 // The entry field's text: at most 1023 characters and a NUL, blanks after it.
 extern char Input[1024];
 // The length of the text, then the entry mode.
@@ -19,9 +17,6 @@ extern const char check[3];
 // How many leading characters of the text are binary digits.
 extern int count;
 
-// Copies the text of the dialog's ID_INPUT field into Input and applies CheckInput.
-// Returns 0 when the value was accepted and written to the port, 1 when it was rejected.
-int ReadInput(HWND hwnd);
 // Classifies the text in Input, checks it against the register chosen by WRITE and, when it fits,
 // sets Output and calls WritePort. Returns 0 when accepted, 1 when rejected (nothing written).
 int CheckInput(void);

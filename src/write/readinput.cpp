@@ -1,3 +1,5 @@
+#include "writedlg.h"
+
 #include "entry.h"
 #include "resource.h"
 

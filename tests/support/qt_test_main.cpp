@@ -7,12 +7,14 @@
 #include <memory>
 
 #include "backend.h"
+#include "win32_qt.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Win32_SetHelpPath({QCoreApplication::applicationDirPath().toStdString()});
     portio::install({std::make_unique<portio::SimulatedBackend>(), "Simulated port: test run",
                      "Simulated port"});
     return RUN_ALL_TESTS();

@@ -6,24 +6,17 @@
 #include <QUrl>
 
 #include "internal.h"
-
-#ifndef BYTESCOPE_DATADIR
-#define BYTESCOPE_DATADIR "/usr/share/bytescope"
-#endif
+#include "win32_qt.h"
 
 namespace {
 
 QPointer<QTextBrowser> viewer;
+QStringList helpDirs;
 
-// The help file beside the executable, then in the data directory of the installation the
-// executable is part of (wherever it was unpacked), then in the configured data directory.
 QString findHelpFile(const QString& name) {
     if (QFileInfo(name).isAbsolute())
         return QFileInfo::exists(name) ? name : QString();
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QStringList dirs = {exeDir, exeDir + QStringLiteral("/../share/bytescope"),
-                              QStringLiteral(BYTESCOPE_DATADIR)};
-    for (const QString& dir : dirs) {
+    for (const QString& dir : std::as_const(helpDirs)) {
         QString path = QDir(dir).filePath(name);
         if (QFileInfo(path).isFile())
             return path;
@@ -32,6 +25,12 @@ QString findHelpFile(const QString& name) {
 }
 
 } // namespace
+
+void Win32_SetHelpPath(const std::vector<std::string>& dirs) {
+    helpDirs.clear();
+    for (const std::string& dir : dirs)
+        helpDirs.append(QString::fromStdString(dir));
+}
 
 BOOL WINAPI WinHelpA(HWND, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR) {
     if (uCommand == HELP_QUIT) {
@@ -52,8 +51,8 @@ BOOL WINAPI WinHelpA(HWND, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR) {
     if (path.isEmpty()) {
         viewer->setWindowTitle(QStringLiteral("Help"));
         viewer->setPlainText(QStringLiteral("Cannot find the help file \"%1\".\n\nIt is looked "
-                                            "for beside the program and in %2.")
-                                 .arg(name, QStringLiteral(BYTESCOPE_DATADIR)));
+                                            "for in:\n%2")
+                                 .arg(name, helpDirs.join(QLatin1Char('\n'))));
     } else {
         viewer->setWindowTitle(QStringLiteral("%1 - Help").arg(QFileInfo(path).fileName()));
         viewer->setSource(QUrl::fromLocalFile(path), QTextDocument::HtmlResource);

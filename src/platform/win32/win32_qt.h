@@ -34,6 +34,10 @@ struct Win32DrawOp {
 // Starts (or, with null, stops) recording drawing into `trace`.
 void Win32_SetDrawTrace(std::vector<Win32DrawOp>* trace);
 
+// The folders WinHelpA looks for a help file in, in order (a file named by an absolute path is
+// taken as it is).
+void Win32_SetHelpPath(const std::vector<std::string>& dirs);
+
 // The command line as WinMain receives it: the program name (quoted or up to the first blank)
 // and the blanks after it are cut off.
 std::string Win32_CommandTail(const std::string& commandLine);
