@@ -29,7 +29,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string commandLine = Win32_CommandLine(argc, argv);
-    QApplication app(argc, argv);
+    // The program takes no options, so none reaches the toolkit either: not -style, -reverse,
+    // -platform or any other of Qt's own.
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argv[0], nullptr};
+    QApplication app(toolkitArgc, toolkitArgv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Bytescope"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.bytescope.Bytescope"));

@@ -4,6 +4,7 @@
 #include "backend.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace testsupport {
@@ -58,6 +59,16 @@ inline std::vector<PortAccess>& installRecording(std::unique_ptr<portio::Backend
     portio::install(
         {std::make_unique<RecordingBackend>(std::move(inner), &log), "test port", "Test port"});
     return log;
+}
+
+// Port accesses as text ("out 888 12, in 889 120"), so that a failed comparison reads well.
+inline std::string describe(const std::vector<PortAccess>& log) {
+    std::string text;
+    for (const PortAccess& a : log)
+        text += std::string(text.empty() ? "" : ", ") +
+                (a.kind == PortAccess::Out ? "out " : "in ") + std::to_string(a.port) + " " +
+                std::to_string(a.value);
+    return text;
 }
 
 } // namespace testsupport

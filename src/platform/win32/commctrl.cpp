@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QSizeGrip>
-#include <QStyleOption>
+#include <qdrawutil.h>
 
 #include <cstring>
 
@@ -35,12 +35,7 @@ protected:
             int right = i < edges.size() && edges[i] >= 0 ? edges[i] : width();
             right = std::min(right, width());
             QRect part(left + 2, 2, std::max(0, right - left - 4), height() - 3);
-            p.setPen(palette().color(QPalette::Mid));
-            p.drawLine(part.topLeft(), part.topRight());
-            p.drawLine(part.topLeft(), part.bottomLeft());
-            p.setPen(palette().color(QPalette::Light));
-            p.drawLine(part.bottomLeft(), part.bottomRight());
-            p.drawLine(part.topRight(), part.bottomRight());
+            qDrawShadeRect(&p, part, palette(), true, 1); // each part sunken
             if (i < texts.size()) {
                 p.setPen(palette().color(QPalette::WindowText));
                 p.drawText(part.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
@@ -57,20 +52,13 @@ private:
 // The bar stands along the bottom of its parent's client area, one text line and borders high.
 void placeAtBottom(HWND hwnd) {
     QWidget* w = hwnd->widget;
-    if (!w || !win32::isLive(hwnd->parent) || !hwnd->parent->client)
+    if (!w || !win32::isLive(hwnd->parent))
         return;
-    QSize area = hwnd->parent->client->size();
+    QSize area = hwnd->parent->clientSize;
     int h = QFontMetrics(w->font()).height() + 8;
+    hwnd->clientSize = QSize(area.width(), h);
     w->setGeometry(0, area.height() - h, area.width(), h);
     w->raise();
-}
-
-std::string* partText(HWND hwnd, int part) {
-    if (part < 0 || part > 255)
-        return nullptr;
-    if (hwnd->partTexts.size() <= size_t(part))
-        hwnd->partTexts.resize(size_t(part) + 1);
-    return &hwnd->partTexts[size_t(part)];
 }
 
 } // namespace
@@ -93,22 +81,13 @@ LRESULT win32::statusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         return TRUE;
     }
     case SB_SETTEXTA: {
-        std::string* text = partText(hwnd, int(wParam & 0xFF)); // the high byte holds flags
-        if (!text)
-            return FALSE;
-        *text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        size_t part = wParam & 0xFF; // the high byte holds drawing flags
+        if (hwnd->partTexts.size() <= part)
+            hwnd->partTexts.resize(part + 1);
+        hwnd->partTexts[part] = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
         if (hwnd->widget)
             hwnd->widget->update();
         return TRUE;
-    }
-    case SB_GETTEXTLENGTHA:
-    case SB_GETTEXTA: {
-        std::string* text = partText(hwnd, int(wParam & 0xFF));
-        if (!text)
-            return 0;
-        if (msg == SB_GETTEXTA && lParam)
-            std::memcpy(reinterpret_cast<LPSTR>(lParam), text->c_str(), text->size() + 1);
-        return MAKELONG(text->size(), 0);
     }
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }

@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <qdrawutil.h>
 
 #include <cstring>
 #include <strings.h>
@@ -15,25 +18,57 @@
 
 namespace {
 
+// The sunken edges of WS_EX_CLIENTEDGE (two pixels) and WS_EX_STATICEDGE (one), drawn around the
+// window's client area as Win32 draws them in the non-client area.
+int edgeWidth(DWORD exStyle) {
+    return (exStyle & WS_EX_CLIENTEDGE) ? 2 : (exStyle & WS_EX_STATICEDGE) ? 1 : 0;
+}
+
+void drawEdge(QWidget* w, DWORD exStyle) {
+    QPainter p(w);
+    if (exStyle & WS_EX_CLIENTEDGE)
+        qDrawWinPanel(&p, w->rect(), w->palette(), true);
+    else if (exStyle & WS_EX_STATICEDGE)
+        qDrawShadePanel(&p, w->rect(), w->palette(), true, 1);
+}
+
 // A dialog's window: the close box and the dialog keys go to the dialog procedure.
 class DialogWidget : public QWidget {
 public:
-    DialogWidget(HWND hwnd, QWidget* owner) : QWidget(owner, Qt::Dialog), hwnd_(hwnd) {}
+    explicit DialogWidget(HWND hwnd) : QWidget(nullptr, Qt::Dialog), hwnd_(hwnd) {}
 
 protected:
     void closeEvent(QCloseEvent* ev) override {
         ev->ignore();
-        if (win32::isLive(hwnd_))
+        if (win32::isLive(hwnd_) && !hwnd_->disabled)
             SendMessageA(hwnd_, WM_CLOSE, 0, 0);
     }
     void keyPressEvent(QKeyEvent* ev) override {
-        if (!win32::dialogKey(hwnd_, win32::virtualKey(ev->key())))
+        if (!win32::dialogKey(hwnd_, win32::virtualKey(ev)))
             QWidget::keyPressEvent(ev);
     }
+    void paintEvent(QPaintEvent*) override { drawEdge(this, hwnd_->exStyle); }
 
 private:
     HWND hwnd_;
 };
+
+// The frame of a control with an edge of its own around it.
+class EdgeWidget : public QWidget {
+public:
+    EdgeWidget(DWORD exStyle, QWidget* parent) : QWidget(parent), exStyle_(exStyle) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override { drawEdge(this, exStyle_); }
+
+private:
+    DWORD exStyle_;
+};
+
+int mulDiv(int a, int b, int c) {
+    long long n = (long long)a * b;
+    return int((n >= 0 ? n + c / 2 : n - c / 2) / c);
+}
 
 // Dialog base units of a font: the average width of the 52 Latin letters, and the height.
 QSize baseUnits(const QFont& font) {
@@ -43,9 +78,14 @@ QSize baseUnits(const QFont& font) {
     return QSize((width / 26 + 1) / 2, fm.height());
 }
 
-QRect toPixels(const QSize& base, int x, int y, int cx, int cy) {
-    return QRect(x * base.width() / 4, y * base.height() / 8, cx * base.width() / 4,
-                 cy * base.height() / 8);
+// Dialog units to pixels, rounded as MulDiv rounds them.
+QRect toPixels(QSize base, int x, int y, int cx, int cy) {
+    return QRect(mulDiv(x, base.width(), 4), mulDiv(y, base.height(), 8),
+                 mulDiv(cx, base.width(), 4), mulDiv(cy, base.height(), 8));
+}
+
+void command(HWND dlg, int id, HWND control) {
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(control));
 }
 
 void notifyParent(HWND control, WORD code) {
@@ -53,93 +93,96 @@ void notifyParent(HWND control, WORD code) {
         SendMessageA(control->parent, WM_COMMAND, MAKEWPARAM(control->id, code), LPARAM(control));
 }
 
-HWND childWithId(HWND dlg, int id) {
-    if (!win32::isLive(dlg) || !dlg->widget)
-        return nullptr;
-    for (QWidget* w : dlg->widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        HWND h = win32::fromWidget(w);
-        if (h && h != dlg && win32::isLive(h) && int(h->id) == id)
-            return h;
-    }
-    return nullptr;
+std::vector<std::pair<HWND, QPushButton*>> pushButtons(HWND dlg) {
+    std::vector<std::pair<HWND, QPushButton*>> buttons;
+    for (QPushButton* b : dlg->client->findChildren<QPushButton*>())
+        if (HWND h = win32::fromWidget(b); h && h->parent == dlg)
+            buttons.emplace_back(h, b);
+    return buttons;
 }
 
-HWND defaultButton(HWND dlg) {
-    for (QWidget* w : dlg->widget->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
-        HWND h = win32::fromWidget(w);
-        if (h && (h->style & 0x0F) == BS_DEFPUSHBUTTON)
-            return h;
-    }
-    return nullptr;
+// A push button that has the keyboard focus is the default button while it has it; elsewhere in
+// the dialog the template's default push button is.
+void followFocus(QWidget*, QWidget* now) {
+    HWND focus = win32::fromWidget(now);
+    if (!win32::isLive(focus) || !win32::isLive(focus->parent) || !focus->parent->dlgProc)
+        return;
+    bool onButton = qobject_cast<QPushButton*>(focus->widget.data());
+    for (auto [h, b] : pushButtons(focus->parent))
+        b->setDefault(onButton ? h == focus : (h->style & 0x0F) == BS_DEFPUSHBUTTON);
 }
 
-} // namespace
-
-QWidget* win32::createControl(HWND hwnd, const std::string& cls, const QString& text,
-                              QWidget* parent, const QFont& font) {
+QWidget* createControl(HWND hwnd, const char* cls, const QString& text, QWidget* parent) {
     QWidget* w = nullptr;
-    if (!strcasecmp(cls.c_str(), "button")) {
+    if (!strcasecmp(cls, "button")) {
         auto* b = new QPushButton(text, parent);
         b->setAutoDefault(false);
         b->setDefault((hwnd->style & 0x0F) == BS_DEFPUSHBUTTON);
         QObject::connect(b, &QPushButton::clicked, b, [hwnd] { notifyParent(hwnd, BN_CLICKED); });
         w = b;
-    } else if (!strcasecmp(cls.c_str(), "edit")) {
+    } else if (!strcasecmp(cls, "edit")) {
         auto* e = new QLineEdit(text, parent);
         e->setFrame(hwnd->style & WS_BORDER);
         QObject::connect(e, &QLineEdit::textChanged, e, [hwnd] { notifyParent(hwnd, EN_CHANGE); });
         w = e;
-    } else if (!strcasecmp(cls.c_str(), "static")) {
+    } else if (!strcasecmp(cls, "static")) {
         auto* l = new QLabel(text, parent);
         l->setTextFormat(Qt::PlainText);
         l->setWordWrap(true);
-        Qt::Alignment h = (hwnd->style & 0x03) == SS_CENTER ? Qt::AlignHCenter
-                          : (hwnd->style & 0x03) == 2       ? Qt::AlignRight
-                                                            : Qt::AlignLeft;
-        l->setAlignment(h | Qt::AlignTop);
+        l->setAlignment(((hwnd->style & 0x03) == SS_CENTER ? Qt::AlignHCenter : Qt::AlignLeft) |
+                        Qt::AlignTop);
         w = l;
-    } else if (!strcasecmp(cls.c_str(), STATUSCLASSNAMEA)) {
-        w = win32::createStatusWidget(hwnd, text, parent);
-    }
-    if (!w)
+    } else {
         return nullptr;
-    if (!strcasecmp(cls.c_str(), "button") || !strcasecmp(cls.c_str(), "edit"))
+    }
+    if (qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w))
         w->setFocusPolicy((hwnd->style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
-    w->setFont(font);
     w->setEnabled(!(hwnd->style & WS_DISABLED));
     return w;
 }
+
+// Where Win32 puts a dialog: its client area at the template's place in the owner's client area,
+// moved onto the screen's work area when it would stand off it.
+QPoint dialogPosition(HWND owner, QPoint clientAt, QSize windowSize) {
+    QPoint at = clientAt;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (win32::isLive(owner) && owner->client) {
+        at = owner->client->mapToGlobal(clientAt);
+        screen = owner->widget->screen();
+    }
+    QRect work = screen->availableGeometry();
+    at.setX(std::max(work.left(), std::min(at.x(), work.right() + 1 - windowSize.width())));
+    at.setY(std::max(work.top(), std::min(at.y(), work.bottom() + 1 - windowSize.height())));
+    return at;
+}
+
+} // namespace
 
 bool win32::dialogKey(HWND dlg, int vk) {
     if (!win32::isLive(dlg) || dlg->dialogEnded)
         return false;
     if (vk == VK_ESCAPE) {
-        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     LPARAM(childWithId(dlg, IDCANCEL)));
+        command(dlg, IDCANCEL, GetDlgItem(dlg, IDCANCEL));
         return true;
     }
-    if (vk == VK_RETURN) {
-        HWND button = defaultButton(dlg);
-        if (button && IsWindowEnabled(button))
-            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(button->id, BN_CLICKED), LPARAM(button));
-        else
-            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return true;
+    if (vk != VK_RETURN)
+        return false;
+    for (auto [h, b] : pushButtons(dlg)) {
+        if (b->isDefault() && win32::isEnabled(h)) {
+            command(dlg, int(h->id), h);
+            return true;
+        }
     }
-    return false;
-}
-
-LRESULT win32::controlWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    command(dlg, IDOK, nullptr);
+    return true;
 }
 
 LRESULT win32::dialogManagerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    INT_PTR handled = hwnd->dlgProc ? hwnd->dlgProc(hwnd, msg, wParam, lParam) : FALSE;
+    INT_PTR handled = hwnd->dlgProc(hwnd, msg, wParam, lParam);
     if (handled || msg == WM_INITDIALOG)
         return handled;
     if (msg == WM_CLOSE) // as the dialog manager does: the close box means Cancel
-        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     LPARAM(childWithId(hwnd, IDCANCEL)));
+        command(hwnd, IDCANCEL, GetDlgItem(hwnd, IDCANCEL));
     return 0;
 }
 
@@ -148,13 +191,16 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     const DLGTEMPLATE_RES* tpl = win32::findDialog(hInstance, lpTemplateName);
     if (!tpl || !lpDialogFunc)
         return -1;
-    bool hasOwner = win32::isLive(hWndParent);
+    static bool following = false;
+    if (!following)
+        following = QObject::connect(qApp, &QApplication::focusChanged, followFocus);
+    HWND owner = win32::isLive(hWndParent) ? hWndParent : nullptr;
 
     HWND dlg = win32::newWindow();
     dlg->className = "#32770";
     dlg->proc = win32::dialogManagerProc;
     dlg->dlgProc = lpDialogFunc;
-    dlg->parent = hasOwner ? hWndParent : nullptr;
+    dlg->parent = owner;
     dlg->style = tpl->style;
     dlg->exStyle = tpl->exStyle;
 
@@ -165,113 +211,148 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
             font.setWeight(QFont::Weight(std::clamp(int(tpl->weight), 1, 1000)));
         font.setItalic(tpl->italic);
     }
-    auto* w = new DialogWidget(dlg, hasOwner ? hWndParent->widget.data() : nullptr);
-    w->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    w->setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+    auto* w = new DialogWidget(dlg);
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (tpl->style & DS_SYSMODAL)
+        flags |= Qt::WindowStaysOnTopHint;
+    w->setWindowFlags(flags);
     w->setWindowTitle(win32::fromAnsi(tpl->title ? tpl->title : ""));
     w->setFont(font);
-    dlg->widget = dlg->client = w;
+    auto* client = new QWidget(w);
+    dlg->widget = w;
+    dlg->client = client;
     win32::registerWidget(dlg, w);
 
     QSize base = baseUnits(font);
-    QRect frame = toPixels(base, tpl->x, tpl->y, tpl->cx, tpl->cy);
-    w->setFixedSize(frame.size());
-    QPoint origin = frame.topLeft();
-    if (hasOwner && hWndParent->client)
-        origin = hWndParent->client->mapToGlobal(origin);
-    w->move(origin);
+    QRect area = toPixels(base, tpl->x, tpl->y, tpl->cx, tpl->cy);
+    int edge = edgeWidth(tpl->exStyle);
+    client->setGeometry(edge, edge, area.width(), area.height());
+    QSize size = area.size() + QSize(2 * edge, 2 * edge);
+    w->setFixedSize(size);
+    w->setGeometry(QRect(dialogPosition(owner, area.topLeft() - QPoint(edge, edge), size), size));
+    win32::placeOver(w, owner);
 
     HWND firstTabStop = nullptr;
     for (int i = 0; i < tpl->cItems; ++i) {
         const DLGITEM_RES& item = tpl->items[i];
         HWND c = win32::newWindow();
         c->className = item.windowClass;
-        c->proc = win32::controlWndProc;
+        c->proc = DefWindowProcA;
         c->parent = dlg;
         c->id = item.id;
         c->style = item.style | WS_CHILD;
         c->exStyle = item.exStyle;
-        QWidget* cw = win32::createControl(c, c->className,
-                                           win32::fromAnsi(item.title ? item.title : ""), w, font);
+        QRect r = toPixels(base, item.x, item.y, item.cx, item.cy);
+        QWidget* parent = client;
+        if (int e = edgeWidth(item.exStyle)) {
+            parent = new EdgeWidget(item.exStyle, client);
+            parent->setGeometry(r);
+            r = QRect(e, e, r.width() - 2 * e, r.height() - 2 * e);
+        }
+        QWidget* cw = createControl(c, item.windowClass,
+                                    win32::fromAnsi(item.title ? item.title : ""), parent);
         if (!cw) {
-            DestroyWindow(c);
+            win32::destroyWindow(c);
             continue;
         }
         c->widget = c->client = cw;
         win32::registerWidget(c, cw);
-        cw->setGeometry(toPixels(base, item.x, item.y, item.cx, item.cy));
+        cw->setGeometry(r);
+        parent->setVisible(item.style & WS_VISIBLE);
         cw->setVisible(item.style & WS_VISIBLE);
         if (!firstTabStop && (item.style & WS_TABSTOP))
             firstTabStop = c;
     }
 
-    w->setWindowModality(Qt::ApplicationModal);
+    // Modal for its owner only: the owner takes no input until the dialog has ended.
+    if (owner && win32::isEnabled(owner)) {
+        EnableWindow(owner, FALSE);
+        dlg->disabledOwner = owner;
+    }
     if (SendMessageA(dlg, WM_INITDIALOG, WPARAM(firstTabStop), dwInitParam) && firstTabStop &&
-        IsWindowEnabled(firstTabStop))
+        win32::isEnabled(firstTabStop))
         SetFocus(firstTabStop);
     if (win32::isLive(dlg) && !dlg->dialogEnded) {
         w->show();
         w->activateWindow();
-        win32::runModalLoop(
-            [dlg] { return dlg->dialogEnded || !win32::isLive(dlg) || !dlg->widget; });
+        win32::runModalLoop([dlg] { return dlg->dialogEnded || !win32::isLive(dlg); });
     }
     INT_PTR result = dlg->dialogResult;
-    DestroyWindow(dlg);
-    if (hasOwner && win32::isLive(hWndParent) && hWndParent->widget)
-        hWndParent->widget->activateWindow();
+    if (win32::isLive(dlg->disabledOwner))
+        EnableWindow(dlg->disabledOwner, TRUE);
+    win32::destroyWindow(dlg);
+    if (win32::isLive(owner))
+        owner->widget->activateWindow();
     return result;
 }
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     if (!win32::isLive(hDlg) || !hDlg->dlgProc)
         return FALSE;
-    hDlg->dialogEnded = true;
-    hDlg->dialogResult = nResult;
+    if (!hDlg->dialogEnded) {
+        hDlg->dialogEnded = true;
+        hDlg->dialogResult = nResult;
+    }
+    if (win32::isLive(hDlg->disabledOwner))
+        EnableWindow(hDlg->disabledOwner, TRUE);
+    hDlg->disabledOwner = nullptr;
     // As in Win32 the dialog disappears at once: clicks and keys already on their way find it
     // hidden and ended.
-    if (hDlg->widget)
-        hDlg->widget->hide();
+    hDlg->widget->hide();
     return TRUE;
 }
 
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
-    return childWithId(hDlg, nIDDlgItem);
+    if (!win32::isLive(hDlg) || !hDlg->client)
+        return nullptr;
+    for (QWidget* w : hDlg->client->findChildren<QWidget*>()) {
+        HWND h = win32::fromWidget(w);
+        if (h && h->parent == hDlg && int(h->id) == nIDDlgItem)
+            return h;
+    }
+    return nullptr;
 }
 
 UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) {
-    if (lpString && cchMax > 0)
-        lpString[0] = '\0';
-    HWND item = GetDlgItem(hDlg, nIDDlgItem);
-    if (!item || !lpString || cchMax <= 0)
+    if (!lpString || cchMax <= 0)
         return 0;
-    return UINT(GetWindowTextA(item, lpString, cchMax));
+    QByteArray text = win32::toAnsi(win32::windowText(GetDlgItem(hDlg, nIDDlgItem)));
+    int n = std::min<int>(int(text.size()), cchMax - 1);
+    std::memcpy(lpString, text.constData(), size_t(n));
+    lpString[n] = '\0';
+    return UINT(n);
 }
 
 BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) {
     HWND item = GetDlgItem(hDlg, nIDDlgItem);
-    return item ? SetWindowTextA(item, lpString) : FALSE;
+    if (!item)
+        return FALSE;
+    win32::setWindowText(item, win32::fromAnsi(lpString ? lpString : ""));
+    return TRUE;
 }
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (uType & 0xF0) {
-    case MB_ICONHAND: icon = QMessageBox::Critical; break;
-    case MB_ICONQUESTION: icon = QMessageBox::Question; break;
-    case MB_ICONEXCLAMATION: icon = QMessageBox::Warning; break;
-    case MB_ICONASTERISK: icon = QMessageBox::Information; break;
-    }
-    QPointer<QWidget> owner = win32::isLive(hWnd) ? hWnd->widget.data() : nullptr;
-    // The box is its owner's child, so that the desktop puts it over the owner; should the owner
-    // go while the box is open, the box goes with it.
-    QPointer<QMessageBox> box =
-        new QMessageBox(icon, win32::fromAnsi(lpCaption ? lpCaption : "Error"),
-                        win32::fromAnsi(lpText ? lpText : ""), QMessageBox::Ok, owner);
+    HWND owner = win32::isLive(hWnd) ? hWnd : nullptr;
+    QPointer<QMessageBox> box = new QMessageBox(
+        (uType & 0xF0) == MB_ICONWARNING ? QMessageBox::Warning : QMessageBox::NoIcon,
+        win32::fromAnsi(lpCaption ? lpCaption : "Error"), win32::fromAnsi(lpText ? lpText : ""),
+        QMessageBox::Ok);
     box->setTextFormat(Qt::PlainText); // the text is shown as it is, never as markup
-    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowModality(Qt::NonModal);
+    win32::placeOver(box, owner);
+    bool disabled = owner && win32::isEnabled(owner);
+    if (disabled)
+        EnableWindow(owner, FALSE);
+    // Without an owner, the window that was active before becomes active again afterwards.
+    QPointer<QWidget> active = owner ? owner->widget.data() : QApplication::activeWindow();
     box->show();
+    box->activateWindow();
     win32::runModalLoop([&box] { return !box || !box->isVisible(); });
     delete box;
-    if (owner)
-        owner->activateWindow();
+    if (disabled && win32::isLive(owner))
+        EnableWindow(owner, TRUE);
+    if (active)
+        active->activateWindow();
     return IDOK;
 }

@@ -14,14 +14,9 @@ namespace {
 
 std::vector<Win32DrawOp>* drawTrace = nullptr;
 
-void trace(const Win32DrawOp& op) {
-    if (drawTrace)
-        drawTrace->push_back(op);
-}
-
 const QFont& fontOf(HDC dc) {
     if (!dc->qfont)
-        dc->qfont = dc->font ? dc->font->font : win32::defaultFont(dc->hwnd);
+        dc->qfont = dc->font ? dc->font->font : QApplication::font();
     return *dc->qfont;
 }
 
@@ -32,17 +27,17 @@ const QFontMetrics& metricsOf(HDC dc) {
 }
 
 // Draws one line of text with the top-left corner of its cell at (x, y), in the DC's colours.
-void drawCell(HDC dc, int x, int y, const QString& text, const char* ansi, int len) {
+void drawCell(HDC dc, int x, int y, const QString& text, const std::string& ansi) {
     const QFontMetrics& fm = metricsOf(dc);
     int w = fm.horizontalAdvance(text);
     if (drawTrace)
-        trace({Win32DrawOp::Text, dc->hwnd, x, y, w, fm.height(), std::string(ansi, size_t(len)),
-               dc->textColor, dc->bkColor, dc->bkMode, fontOf(dc).family().toStdString()});
+        drawTrace->push_back(
+            {Win32DrawOp::Text, dc->hwnd, x, y, w, fm.height(), ansi, dc->textColor, dc->bkMode});
     QPainter* p = dc->painter;
     if (!p)
         return;
     if (dc->bkMode == OPAQUE)
-        p->fillRect(QRect(x, y, w, fm.height()), win32::toQColor(dc->bkColor));
+        p->fillRect(QRect(x, y, w, fm.height()), Qt::white);
     if (!dc->painterHasFont) {
         p->setFont(fontOf(dc));
         dc->painterHasFont = true;
@@ -51,28 +46,15 @@ void drawCell(HDC dc, int x, int y, const QString& text, const char* ansi, int l
     p->drawText(QPoint(x, y + fm.ascent()), text);
 }
 
-HBRUSH stockBrush(int index, COLORREF color) {
-    static HBRUSH__ brushes[5];
-    HBRUSH b = &brushes[index];
-    b->kind = GdiObject::Brush;
-    b->stock = true;
-    b->color = color;
-    return b;
-}
-
 COLORREF brushColor(HBRUSH hbr) {
     // A small number is a system colour (COLOR_x + 1).
     if (reinterpret_cast<UINT_PTR>(hbr) <= 31) {
-        int index = int(reinterpret_cast<UINT_PTR>(hbr)) - 1;
-        QColor c = index == COLOR_WINDOW ? QApplication::palette().color(QPalette::Base)
-                                         : QApplication::palette().color(QPalette::Window);
+        QColor c = QApplication::palette().color(reinterpret_cast<UINT_PTR>(hbr) == COLOR_WINDOW + 1
+                                                     ? QPalette::Base
+                                                     : QPalette::Window);
         return RGB(c.red(), c.green(), c.blue());
     }
     return hbr->color;
-}
-
-int lineHeight(const QFontMetrics& fm, bool externalLeading) {
-    return fm.height() + (externalLeading ? std::max(0, fm.leading()) : 0);
 }
 
 // Breaks a paragraph into lines no wider than `width`, at blanks, as DT_WORDBREAK does; a word
@@ -93,10 +75,12 @@ std::vector<QString> wrap(const QString& paragraph, const QFontMetrics& fm, int 
     return lines;
 }
 
+HFONT__ defaultFont{{GdiObject::Font, true}, {}};
+
 } // namespace
 
 QColor win32::toQColor(COLORREF c) {
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); // 0x00BBGGRR
 }
 
 void Win32_SetDrawTrace(std::vector<Win32DrawOp>* t) {
@@ -112,11 +96,13 @@ HDC WINAPI BeginPaint(HWND hWnd, PAINTSTRUCT* lpPaint) {
     RECT rc{};
     GetClientRect(hWnd, &rc);
     *lpPaint = PAINTSTRUCT{dc, TRUE, rc, FALSE, FALSE, {}};
-    trace({Win32DrawOp::BeginPaint, hWnd, 0, 0, rc.right, rc.bottom, {}, 0, 0, 0, {}});
+    COLORREF background = hWnd->background ? brushColor(hWnd->background) : 0xFFFFFF;
+    if (drawTrace)
+        drawTrace->push_back(
+            {Win32DrawOp::BeginPaint, hWnd, 0, 0, rc.right, rc.bottom, {}, background, 0});
     // Qt does not keep the previous picture, so every paint starts from the erased background.
     if (dc->painter && hWnd->background)
-        dc->painter->fillRect(QRect(0, 0, rc.right, rc.bottom),
-                              win32::toQColor(brushColor(hWnd->background)));
+        dc->painter->fillRect(QRect(0, 0, rc.right, rc.bottom), win32::toQColor(background));
     return dc;
 }
 
@@ -145,7 +131,6 @@ int WINAPI ReleaseDC(HWND, HDC hDC) {
 BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
     if (!hdc || !tm)
         return FALSE;
-    const QFont& f = fontOf(hdc);
     const QFontMetrics& fm = metricsOf(hdc);
     *tm = TEXTMETRICA{};
     tm->tmHeight = fm.height();
@@ -154,14 +139,14 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
     tm->tmExternalLeading = std::max(0, fm.leading());
     tm->tmAveCharWidth = fm.averageCharWidth();
     tm->tmMaxCharWidth = fm.maxWidth();
-    tm->tmWeight = QFontInfo(f).weight() >= QFont::Bold ? FW_BOLD : FW_NORMAL;
+    tm->tmWeight = QFontInfo(fontOf(hdc)).weight(); // Qt's weights are Win32's: 400 normal
     return TRUE;
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     if (!hdc || !lpString || c < 0)
         return FALSE;
-    drawCell(hdc, x, y, win32::fromAnsi(lpString, c), lpString, c);
+    drawCell(hdc, x, y, win32::fromAnsi(lpString, c), std::string(lpString, size_t(c)));
     return TRUE;
 }
 
@@ -170,14 +155,6 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
         return 0xFFFFFFFF;
     COLORREF previous = hdc->textColor;
     hdc->textColor = color & 0xFFFFFF;
-    return previous;
-}
-
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-    if (!hdc)
-        return 0xFFFFFFFF;
-    COLORREF previous = hdc->bkColor;
-    hdc->bkColor = color & 0xFFFFFF;
     return previous;
 }
 
@@ -194,25 +171,17 @@ int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
         return 0;
     COLORREF color = brushColor(hbr);
     QRect r(lprc->left, lprc->top, lprc->right - lprc->left, lprc->bottom - lprc->top);
-    trace({Win32DrawOp::Fill, hDC->hwnd, r.x(), r.y(), r.width(), r.height(), {}, 0, color, 0, {}});
+    if (drawTrace)
+        drawTrace->push_back(
+            {Win32DrawOp::Fill, hDC->hwnd, r.x(), r.y(), r.width(), r.height(), {}, color, 0});
     if (hDC->painter)
         hDC->painter->fillRect(r, win32::toQColor(color));
     return 1;
 }
 
 HGDIOBJ WINAPI GetStockObject(int i) {
-    switch (i) {
-    case WHITE_BRUSH: return stockBrush(0, 0xFFFFFF);
-    case LTGRAY_BRUSH: return stockBrush(1, 0xC0C0C0);
-    case GRAY_BRUSH: return stockBrush(2, 0x808080);
-    case DKGRAY_BRUSH: return stockBrush(3, 0x404040);
-    case BLACK_BRUSH: return stockBrush(4, 0x000000);
-    case DEFAULT_GUI_FONT: {
-        static HFONT__ gui{{GdiObject::Font, true}, QApplication::font()};
-        return &gui;
-    }
-    default: return nullptr;
-    }
+    static HBRUSH__ black{{GdiObject::Brush, true}, 0x000000};
+    return i == BLACK_BRUSH ? &black : nullptr;
 }
 
 HFONT WINAPI CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD bItalic,
@@ -257,13 +226,10 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int, int, int cWeight, DWORD b
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
-    if (!hdc || !h)
+    if (!hdc || !h || static_cast<GdiObject*>(h)->kind != GdiObject::Font)
         return nullptr;
-    auto* obj = static_cast<GdiObject*>(h);
-    if (obj->kind != GdiObject::Font)
-        return nullptr; // the program selects only fonts
-    HGDIOBJ previous = hdc->font ? hdc->font : GetStockObject(DEFAULT_GUI_FONT);
-    hdc->font = static_cast<HFONT>(h);
+    HGDIOBJ previous = hdc->font ? hdc->font : &defaultFont;
+    hdc->font = h == &defaultFont ? nullptr : static_cast<HFONT>(h);
     hdc->qfont.reset();
     hdc->metrics.reset();
     hdc->painterHasFont = false;
@@ -287,43 +253,20 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
     if (!hdc || !lpchText || !lprc)
         return 0;
     QString text = win32::fromAnsi(lpchText, cchText < 0 ? int(std::strlen(lpchText)) : cchText);
-    text.remove(QLatin1Char('\r'));
     const QFontMetrics& fm = metricsOf(hdc);
     int width = lprc->right - lprc->left;
-    int step = lineHeight(fm, format & DT_EXTERNALLEADING);
-
-    std::vector<QString> lines;
-    const QStringList paragraphs = (format & DT_SINGLELINE)
-                                       ? QStringList{QString(text).replace('\n', ' ')}
-                                       : text.split(QLatin1Char('\n'));
-    for (const QString& para : paragraphs) {
-        if (format & DT_WORDBREAK) {
-            for (const QString& l : wrap(para, fm, width))
-                lines.push_back(l);
-        } else {
-            lines.push_back(para);
+    int step = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
+    int y = lprc->top;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        const std::vector<QString> lines =
+            (format & DT_WORDBREAK) ? wrap(paragraph, fm, width) : std::vector<QString>{paragraph};
+        for (const QString& line : lines) {
+            int x =
+                lprc->left + ((format & DT_CENTER) ? (width - fm.horizontalAdvance(line)) / 2 : 0);
+            if (!line.isEmpty())
+                drawCell(hdc, x, y, line, win32::toAnsi(line).toStdString());
+            y += step;
         }
     }
-    int height = int(lines.size()) * step;
-    if (format & DT_CALCRECT) {
-        int widest = 0;
-        for (const QString& l : lines)
-            widest = std::max(widest, fm.horizontalAdvance(l));
-        lprc->right = lprc->left + widest;
-        lprc->bottom = lprc->top + height;
-        return height;
-    }
-    int y = lprc->top;
-    for (const QString& l : lines) {
-        int w = fm.horizontalAdvance(l);
-        int x = lprc->left;
-        if (format & DT_CENTER)
-            x += (width - w) / 2;
-        else if (format & DT_RIGHT)
-            x += width - w;
-        if (!l.isEmpty())
-            drawCell(hdc, x, y, l, win32::toAnsi(l).constData(), int(l.size()));
-        y += step;
-    }
-    return height;
+    return y - lprc->top;
 }

@@ -33,12 +33,7 @@ void Win32_SetHelpPath(const std::vector<std::string>& dirs) {
 }
 
 BOOL WINAPI WinHelpA(HWND, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR) {
-    if (uCommand == HELP_QUIT) {
-        if (viewer)
-            viewer->close();
-        return TRUE;
-    }
-    if (uCommand != HELP_FINDER && uCommand != HELP_CONTENTS)
+    if (uCommand != HELP_FINDER)
         return FALSE;
     QString name = win32::fromAnsi(lpszHelp ? lpszHelp : "");
     if (!viewer) {

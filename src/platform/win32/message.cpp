@@ -1,7 +1,8 @@
-// The thread's message queue, the message loop and keystroke translation.
+// The thread's message queue, the message loop, keys and accelerators.
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QKeyEvent>
 
 #include <deque>
 
@@ -32,11 +33,23 @@ void wake() {
 bool takeQueued(MSG* msg) {
     if (queue().empty())
         return false;
-    Queued q = queue().front();
+    *msg = queue().front().msg;
+    currentMods = queue().front().mods;
     queue().pop_front();
-    *msg = q.msg;
-    currentMods = q.mods;
     return true;
+}
+
+// The letter and digit keys by their place on the keyboard (X11 key codes), for layouts whose
+// keys carry no Latin character.
+int latinKeyAt(quint32 keycode) {
+    static const struct {
+        quint32 first;
+        const char* keys;
+    } rows[] = {{10, "1234567890"}, {24, "QWERTYUIOP"}, {38, "ASDFGHJKL"}, {52, "ZXCVBNM"}};
+    for (const auto& row : rows)
+        if (keycode >= row.first && keycode < row.first + std::strlen(row.keys))
+            return row.keys[keycode - row.first];
+    return 0;
 }
 
 } // namespace
@@ -53,7 +66,13 @@ void dropQueuedMessages(HWND hwnd) {
     std::erase_if(queue(), [hwnd](const Queued& q) { return q.msg.hwnd == hwnd; });
 }
 
+int modalDepth = 0;
+
 void runModalLoop(const std::function<bool()>& done) {
+    ++modalDepth;
+    struct Leave {
+        ~Leave() { --modalDepth; }
+    } leave;
     while (!done()) {
         MSG msg;
         if (takeQueued(&msg)) {
@@ -66,29 +85,28 @@ void runModalLoop(const std::function<bool()>& done) {
     }
 }
 
-int virtualKey(int key) {
+int virtualKey(const QKeyEvent* ev) {
+    int key = ev->key();
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return VK_F1 + (key - Qt::Key_F1);
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return key; // Qt's codes for letters and digits are their ASCII capitals, as VK codes
+        return key; // Qt's codes for Latin letters and digits are their ASCII capitals, as VKs
     switch (key) {
     case Qt::Key_Escape: return VK_ESCAPE;
     case Qt::Key_Return:
     case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Tab: return VK_TAB;
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: return 0;
+    default: return latinKeyAt(ev->nativeScanCode());
     }
+}
+
+void postKey(HWND hwnd, const QKeyEvent* ev) {
+    int vk = virtualKey(ev);
+    if (!vk || !isLive(hwnd))
+        return;
+    bool alt = ev->modifiers() & Qt::AltModifier;
+    LPARAM lParam = 1 | (ev->isAutoRepeat() ? (1 << 30) : 0) | (alt ? (1 << 29) : 0);
+    UINT msg = alt || vk == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    postMessage(hwnd, msg, WPARAM(vk), lParam, ev->modifiers());
 }
 
 } // namespace win32
@@ -140,34 +158,26 @@ LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
     return SendMessageA(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
-SHORT WINAPI GetKeyState(int nVirtKey) {
-    Qt::KeyboardModifier m;
-    switch (nVirtKey) {
-    case VK_SHIFT: m = Qt::ShiftModifier; break;
-    case VK_CONTROL: m = Qt::ControlModifier; break;
-    case VK_MENU: m = Qt::AltModifier; break;
-    default: return 0;
-    }
-    return (currentMods & m) ? SHORT(0x8000) : SHORT(0);
-}
-
 int WINAPI TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg) {
     if (!hAccTable || !lpMsg || !win32::isLive(hWnd))
         return 0;
     if (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)
         return 0;
-    BYTE held = ((GetKeyState(VK_CONTROL) & 0x8000) ? FCONTROL : 0) |
-                ((GetKeyState(VK_SHIFT) & 0x8000) ? FSHIFT : 0) |
-                ((GetKeyState(VK_MENU) & 0x8000) ? FALT : 0);
+    BYTE held = ((currentMods & Qt::ControlModifier) ? FCONTROL : 0) |
+                ((currentMods & Qt::ShiftModifier) ? FSHIFT : 0) |
+                ((currentMods & Qt::AltModifier) ? FALT : 0);
     for (const ACCEL& a : hAccTable->entries) {
-        if (!(a.fVirt & FVIRTKEY) || a.key != lpMsg->wParam)
-            continue;
-        if ((a.fVirt & (FCONTROL | FSHIFT | FALT)) != held)
+        if (!(a.fVirt & FVIRTKEY) || a.key != lpMsg->wParam ||
+            (a.fVirt & (FCONTROL | FSHIFT | FALT)) != held)
             continue;
         SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(a.cmd, 1), 0);
         return 1;
     }
     return 0;
+}
+
+int Win32_ModalDepth() {
+    return win32::modalDepth;
 }
 
 std::string Win32_CommandLine(int argc, char** argv) {

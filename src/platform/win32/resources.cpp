@@ -66,7 +66,7 @@ const DLGTEMPLATE_RES* win32::findDialog(HINSTANCE inst, LPCSTR name) {
     return nullptr;
 }
 
-HMENU WINAPI LoadMenuA(HINSTANCE hInstance, LPCSTR lpMenuName) {
+HMENU win32::loadMenu(HINSTANCE hInstance, LPCSTR lpMenuName) {
     const MENU_RES* res = win32::findMenu(hInstance, lpMenuName);
     if (!res || !res->items)
         return nullptr;

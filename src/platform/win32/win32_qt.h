@@ -18,18 +18,23 @@ QScrollBar* Win32_ScrollBar(HWND hwnd, int bar);
 QMenuBar* Win32_MenuBar(HWND hwnd);
 // The window that a widget belongs to.
 HWND Win32_WindowOf(const QWidget* widget);
+// A window's text as the program would read it: a control's, a status window's first part, or
+// the title.
+std::string Win32_Text(HWND hwnd);
+// How many modal loops (dialogs, message boxes) are running.
+int Win32_ModalDepth();
+// Whether a window takes input (EnableWindow).
+bool Win32_IsEnabled(HWND hwnd);
 
 // What a DC drew, in order, as the program asked for it.
 struct Win32DrawOp {
     enum Kind { BeginPaint, Text, Fill } kind;
     HWND hwnd;
     int x, y;          // Text: top-left corner of the text cell; Fill: rectangle's corner
-    int width, height; // Fill: the rectangle; Text: the cell
+    int width, height; // the cell or the rectangle
     std::string text;
-    COLORREF textColor;
-    COLORREF bkColor; // Fill: the brush colour
-    int bkMode;
-    std::string face; // the family the font asked for
+    COLORREF color; // Text: the text colour; Fill: the brush's
+    int bkMode;     // Text: OPAQUE cells are filled white first
 };
 // Starts (or, with null, stops) recording drawing into `trace`.
 void Win32_SetDrawTrace(std::vector<Win32DrawOp>* trace);

@@ -1,48 +1,48 @@
-// The Win32 functions the program calls, implemented on Qt 6 Widgets. Each behaves as its
-// namesake for the arguments the program passes; deviations are noted at the declaration.
+// The Win32 functions the program calls, implemented on Qt 6 Widgets, with Win32's signatures.
+// Each behaves as its namesake for the arguments the program passes; every deviation is noted at
+// its declaration.
 #pragma once
 
 #include "wintypes.h"
 
 // --- Program entry -----------------------------------------------------------------------------
-// Defined by the program. main() builds the QApplication, cuts the program name and the blanks
-// after it off the command line and returns WinMain's result as the exit code.
+// Defined by the program. main() builds the QApplication from the program name alone (the rest of
+// the command line never reaches the toolkit), cuts the program name and the blanks after it off
+// the command line and returns WinMain's result as the exit code.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 // --- Window classes and windows ----------------------------------------------------------------
-// The predefined classes are "button", "edit", "static" and STATUSCLASSNAMEA. cbClsExtra,
-// cbWndExtra, hIcon and hCursor are accepted and ignored (the desktop draws the arrow cursor).
+// cbClsExtra, cbWndExtra, hIcon and hCursor are ignored (the desktop draws the arrow cursor and
+// the program's icon). Class styles: the whole client area is repainted after every resize, as
+// CS_HREDRAW | CS_VREDRAW ask; CS_DBLCLKS changes nothing, since no mouse message reaches the
+// program. The class menu is named by number.
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
-// Top-level windows: WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX map to
-// the desktop's frame hints; WS_VSCROLL/WS_HSCROLL give the window its scroll bars; a class menu
-// becomes the menu bar. CW_USEDEFAULT gives 800 x 600 at a place the desktop chooses.
-// WM_CREATE and then WM_SIZE are sent before the call returns. Clip styles are accepted and
-// ignored: every window clips its children.
+// Top-level windows of registered classes, and the status window (STATUSCLASSNAMEA) as a child.
+// WS_CHILD windows of the program's own classes are refused (NULL): the program makes none.
+// WS_CAPTION, WS_SYSMENU, WS_MINIMIZEBOX and WS_MAXIMIZEBOX become the desktop's frame hints;
+// WS_VSCROLL/WS_HSCROLL give the window its scroll bars; the class menu becomes the menu bar,
+// which stays inside the window even on desktops with a global menu. CW_USEDEFAULT gives 800 x 600
+// at a place the desktop chooses. WM_CREATE and then WM_SIZE are sent before the call returns.
+// Clip styles are accepted and ignored: every window clips its children.
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
                             int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                             HINSTANCE hInstance, LPVOID lpParam);
-#define CreateWindowA(c, t, s, x, y, w, h, p, m, i, l)                                             \
-    CreateWindowExA(0, c, t, s, x, y, w, h, p, m, i, l)
-BOOL WINAPI DestroyWindow(HWND hWnd);
-BOOL WINAPI IsWindow(HWND hWnd);
-// nCmdShow: SW_HIDE hides; every other value shows the window as it is.
+// Shows the window; it becomes the active window and its client area takes the keyboard focus,
+// as an activated window without focused children has it in Win32. nCmdShow is not looked at:
+// the program only ever shows.
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
-BOOL WINAPI UpdateWindow(HWND hWnd);
-// WM_CLOSE destroys the window; WM_GETTEXT, WM_GETTEXTLENGTH and WM_SETTEXT work on the title
-// or the control's text; everything else returns 0.
+// WM_CLOSE destroys the window (WM_DESTROY goes to it and then to its children); WM_PAINT
+// validates; everything else returns 0.
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+// The client size of the last WM_SIZE: 0 x 0 while minimised.
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
 // The whole client area is repainted (lpRect is ignored). Qt keeps no previous picture, so every
 // paint starts from the class background whatever bErase says. The repaint comes from the event
 // loop as in Win32: after the queue is empty, and several invalidations make one paint.
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
+// A disabled window takes no keys, clicks or close-box requests.
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
-BOOL WINAPI IsWindowEnabled(HWND hWnd);
 HWND WINAPI SetFocus(HWND hWnd);
-HWND WINAPI GetFocus();
-HWND WINAPI GetParent(HWND hWnd);
-int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
-BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString);
 
 // --- Messages ----------------------------------------------------------------------------------
 // A direct call of the window (or dialog) procedure.
@@ -50,37 +50,32 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Appends to the thread's queue, which GetMessageA takes from in order.
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Takes the next posted message; while the queue is empty it waits in Qt's event loop, which
-// delivers input (as posted WM_KEYDOWN/WM_SYSKEYDOWN), paints, resizes and scroll-bar actions.
-// Returns 0 for WM_QUIT. The filter arguments are ignored (the program passes 0, 0, 0).
+// delivers input (keys as posted WM_KEYDOWN/WM_SYSKEYDOWN), paints, resizes and scroll-bar
+// actions. Returns 0 for WM_QUIT. The filter arguments are ignored (the program passes 0, 0, 0).
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
-// Keystroke messages are translated to WM_CHAR by the controls themselves; this returns FALSE.
+// The controls turn keys into characters themselves; this returns FALSE.
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 void WINAPI PostQuitMessage(int nExitCode);
-// The modifier keys held when the message being handled was posted (VK_SHIFT, VK_CONTROL,
-// VK_MENU; the high bit set means down); other keys read as up.
-SHORT WINAPI GetKeyState(int nVirtKey);
 
-// --- Menus and accelerators --------------------------------------------------------------------
-// A window's menu bar reports highlighting with WM_MENUSELECT: an item with its command and
-// MF_HILITE, a pop-up title with its position and MF_POPUP, the closing of the menu with 0xFFFF
-// and a null menu. The window menu belongs to the desktop's window manager and is not reported.
-HMENU WINAPI LoadMenuA(HINSTANCE hInstance, LPCSTR lpMenuName);
-// A menu that no window uses; a window's own menu goes with the window.
-BOOL WINAPI DestroyMenu(HMENU hMenu);
+// --- Accelerators ------------------------------------------------------------------------------
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);
 // Translates WM_KEYDOWN/WM_SYSKEYDOWN that match a virtual-key entry (with exactly its Ctrl,
-// Shift and Alt) into WM_COMMAND (HIWORD 1) sent to hWnd. ASCII entries are not supported.
+// Shift and Alt) into WM_COMMAND (HIWORD 1) sent to hWnd. Virtual keys follow the key, not the
+// character: a letter or digit key is its Latin character, or on a layout without one (Cyrillic,
+// Greek) the US key at the same place, as Windows' virtual keys are. ASCII entries are not
+// supported.
 int WINAPI TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
 
 // --- Scroll bars -------------------------------------------------------------------------------
 // SB_VERT and SB_HORZ only. An empty range (nMinPos == nMaxPos) hides the bar, which resizes the
-// client area and so sends WM_SIZE: during the call, or, when called during WM_PAINT, right after
-// the paint. The thumb moves only through SetScrollPos (while the user
-// drags it, it follows the mouse, as in Win32).
+// client area: WM_SIZE reaches the program before the call returns, during WM_PAINT too (the
+// widgets follow when the paint has ended). The bars report only Win32's actions: arrows, trough
+// clicks (pages), thumb tracking and release, and the bar's context menu; the wheel, middle
+// clicks and a style's "jump to click" do nothing. The thumb shows the position the program set,
+// except while the user drags it.
 int WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
 int WINAPI SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
-int WINAPI GetScrollPos(HWND hWnd, int nBar);
 
 // --- Painting and GDI --------------------------------------------------------------------------
 // Only inside WM_PAINT: the DC draws on the window through the paint event's painter.
@@ -93,26 +88,26 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 // are filled from the selected font's metrics; the rest are 0.
 BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* lptm);
 // (x, y) is the top-left corner of the text cell. In OPAQUE mode the cell is filled with the
-// background colour first.
+// background colour (white) first.
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 int WINAPI SetBkMode(HDC hdc, int mode);
-// Brushes are the stock ones and system-colour brushes (COLOR_x + 1).
+// Stock brushes and system-colour brushes (COLOR_x + 1).
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
-// WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH, DEFAULT_GUI_FONT.
+// BLACK_BRUSH only.
 HGDIOBJ WINAPI GetStockObject(int i);
 // The face is looked up by name and falls back through fontconfig. cHeight > 0 asks for that
 // cell height, < 0 for that character height; cWidth > 0 stretches the font to that average
-// width. Escapement, orientation, precision, quality and pitch are ignored.
+// width. Escapement, orientation, character set, precision, quality and pitch are ignored.
 HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight,
                          DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
                          DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality,
                          DWORD iPitchAndFamily, LPCSTR pszFaceName);
+// Fonts only (the program selects no other object).
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
 BOOL WINAPI DeleteObject(HGDIOBJ ho);
-// DT_CENTER, DT_RIGHT, DT_WORDBREAK, DT_EXTERNALLEADING, DT_SINGLELINE and DT_CALCRECT; line
-// breaks in the text start new lines. Returns the height of the text drawn.
+// DT_CENTER, DT_WORDBREAK and DT_EXTERNALLEADING; line breaks in the text start new lines.
+// Returns the height of the text drawn.
 int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
 
 // --- Resources ---------------------------------------------------------------------------------
@@ -122,34 +117,37 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 
 // --- Dialogs -----------------------------------------------------------------------------------
-// Runs the dialog from template lpTemplateName modally: input to the application's other windows
-// is blocked (rather than the owner alone being disabled), WM_INITDIALOG is sent, and a nested
-// message loop runs until EndDialog. Positions are in dialog units relative to
-// the owner's client area (no DS_CENTER); the template's font falls back through fontconfig.
-// Escape sends IDCANCEL; Enter clicks the default push button when it is enabled and otherwise
-// sends IDOK. WM_CLOSE that the procedure does not handle sends IDCANCEL. DS_SYSMODAL is
-// application modal (the desktop has no system-modal windows).
+// Runs the dialog from template lpTemplateName modally: the owner is disabled while it is open
+// (other windows, such as the help viewer, stay usable), WM_INITDIALOG is sent, and a nested
+// message loop runs until EndDialog. The template's x, y place the dialog's client area in the
+// owner's client area (dialog units rounded as MulDiv does; kept on the screen), the frame lies
+// outside it; the template's font falls back through fontconfig. DS_SYSMODAL keeps the dialog
+// above other windows (WS_EX_TOPMOST, as in Win32); WS_EX_CLIENTEDGE and a control's
+// WS_EX_STATICEDGE draw their sunken edges. Keys: Escape sends IDCANCEL; Enter presses the
+// focused push button, else the default push button when it is enabled, else sends IDOK; the
+// focused push button shows the default frame. WM_CLOSE that the procedure does not handle
+// sends IDCANCEL. Controls: "button" (push buttons), "edit" (one line) and "static" (text).
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam);
 #define DialogBoxA(i, t, p, f) DialogBoxParamA(i, t, p, f, 0)
 #define DialogBox DialogBoxA
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult);
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
+// Texts are Windows-1252 in both directions; a character it lacks reads as '?'.
 UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax);
 BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 
 // --- Message boxes and help --------------------------------------------------------------------
-// MB_OK with one of the MB_ICON* icons. The box is application modal, placed over its owner when
-// it has one; its text is shown as plain text. Posted messages are dispatched while it is open.
-// Returns IDOK.
+// One OK button, with the warning icon for MB_ICONWARNING. The owner is disabled while the box is
+// open; with no owner no window is. The text is shown as plain text. Posted messages are
+// dispatched while it is open. Returns IDOK.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
-// HELP_FINDER and HELP_CONTENTS open the help viewer (not modal, one at a time, raised when
-// already open) on the file's contents; the file is looked up beside the executable and in the
-// data directory of the installation (../share/bytescope from the executable, then the configured
-// one). HELP_QUIT closes the viewer. A missing file is shown in the viewer.
+// HELP_FINDER opens the help viewer (not modal, one at a time, raised when already open) on the
+// file's contents; the file is looked for in the folders the start-up code named. A missing file
+// is said so in the viewer.
 BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
 
 // --- Common controls ---------------------------------------------------------------------------
 // The status window sizes itself along the bottom of its parent's client area on WM_SIZE;
-// SB_SETPARTS, SB_SETTEXTA, SB_GETTEXTA and SB_GETTEXTLENGTHA work for the parts it draws.
+// SB_SETPARTS and SB_SETTEXTA work for the parts it draws.
 HWND WINAPI CreateStatusWindowA(LONG style, LPCSTR lpszText, HWND hwndParent, UINT wID);

@@ -1,13 +1,19 @@
-// Window classes, windows, scroll bars and menus on Qt widgets.
+// Window classes, windows, their sizes, scroll bars and menus on Qt widgets.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QSet>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <map>
 #include <set>
@@ -18,18 +24,13 @@
 
 namespace {
 
-struct ClassInfo {
-    WNDCLASSA wc;
-    std::string menuName; // the class menu when it is named by text
-};
-
 struct NoCase {
     bool operator()(const std::string& a, const std::string& b) const {
         return strcasecmp(a.c_str(), b.c_str()) < 0;
     }
 };
-std::map<std::string, ClassInfo, NoCase>& classes() {
-    static std::map<std::string, ClassInfo, NoCase> c;
+std::map<std::string, WNDCLASSA, NoCase>& classes() {
+    static std::map<std::string, WNDCLASSA, NoCase> c;
     return c;
 }
 
@@ -44,23 +45,25 @@ std::vector<HWND>& destroyedWindows() {
     return w;
 }
 
-void destroyMenu(HMENU menu) {
-    if (!menu)
-        return;
-    for (const auto& item : menu->items)
-        destroyMenu(item.popup);
-    delete menu;
-}
-
-// Keys reach the program as posted keystroke messages, so that the accelerator table sees them.
-void postKey(HWND hwnd, QKeyEvent* ev) {
-    int vk = win32::virtualKey(ev->key());
-    if (!vk || !hwnd)
-        return;
-    bool alt = ev->modifiers() & Qt::AltModifier;
-    LPARAM lParam = 1 | (ev->isAutoRepeat() ? (1 << 30) : 0) | (alt ? (1 << 29) : 0);
-    win32::postMessage(hwnd, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, lParam, ev->modifiers());
-}
+// Input to a top-level window that EnableWindow disabled goes nowhere. In Win32 such a window
+// looks as before; only its input stops, so the widgets are not disabled.
+class DisabledInputFilter : public QObject {
+protected:
+    bool eventFilter(QObject* obj, QEvent* ev) override {
+        static const QSet<QEvent::Type> input = {QEvent::KeyPress,
+                                                 QEvent::KeyRelease,
+                                                 QEvent::ShortcutOverride,
+                                                 QEvent::Shortcut,
+                                                 QEvent::MouseButtonPress,
+                                                 QEvent::MouseButtonRelease,
+                                                 QEvent::MouseButtonDblClick,
+                                                 QEvent::Wheel,
+                                                 QEvent::ContextMenu};
+        auto* w = qobject_cast<QWidget*>(obj);
+        HWND top = w && input.contains(ev->type()) ? win32::fromWidget(w->window()) : nullptr;
+        return win32::isLive(top) && top->disabled;
+    }
+};
 
 // The client area of a top-level window: paints, sizes and keys become messages.
 class ClientWidget : public QWidget {
@@ -72,7 +75,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (!win32::isLive(hwnd_))
+        if (!win32::isLive(hwnd_) || window()->isMinimized()) // no WM_PAINT for an icon
             return;
         QPainter painter(this);
         hwnd_->painter = &painter;
@@ -80,18 +83,17 @@ protected:
         hwnd_->painter = nullptr;
     }
     void resizeEvent(QResizeEvent*) override {
-        if (!win32::isLive(hwnd_) || size() == hwnd_->lastSize)
-            return;
-        hwnd_->lastSize = size();
-        SendMessageA(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width(), height()));
+        if (win32::isLive(hwnd_) && !window()->isMinimized() && size() != hwnd_->clientSize)
+            win32::sendSize(hwnd_, size());
     }
-    void keyPressEvent(QKeyEvent* ev) override { postKey(hwnd_, ev); }
+    void keyPressEvent(QKeyEvent* ev) override { win32::postKey(hwnd_, ev); }
 
 private:
     HWND hwnd_;
 };
 
-// A top-level window's frame. Closing it asks the program (WM_CLOSE) instead of closing.
+// A top-level window's frame. Closing it asks the program (WM_CLOSE) instead of closing;
+// minimising and restoring are sizes, as in Win32.
 class FrameWidget : public QWidget {
 public:
     explicit FrameWidget(HWND hwnd) : hwnd_(hwnd) {}
@@ -99,114 +101,145 @@ public:
 protected:
     void closeEvent(QCloseEvent* ev) override {
         ev->ignore();
-        if (win32::isLive(hwnd_))
+        if (win32::isLive(hwnd_) && !hwnd_->disabled)
             SendMessageA(hwnd_, WM_CLOSE, 0, 0);
     }
-    void keyPressEvent(QKeyEvent* ev) override { postKey(hwnd_, ev); }
+    void changeEvent(QEvent* ev) override {
+        if (ev->type() != QEvent::WindowStateChange || !win32::isLive(hwnd_) || !hwnd_->client)
+            return;
+        auto old = static_cast<QWindowStateChangeEvent*>(ev)->oldState();
+        if (isMinimized())
+            win32::sendSize(hwnd_, QSize(0, 0));
+        else if (old & Qt::WindowMinimized)
+            win32::sendSize(hwnd_, hwnd_->client->size());
+    }
+    void keyPressEvent(QKeyEvent* ev) override { win32::postKey(hwnd_, ev); }
 
 private:
     HWND hwnd_;
 };
 
-int scrollCode(int action) {
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
-    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
-    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
-    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
-    case QAbstractSlider::SliderToMinimum: return SB_TOP;
-    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
-    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
-    default: return -1;
+// Clicks in the trough page, whatever the desktop's style prefers.
+class Win32ScrollStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* opt, const QWidget* w,
+                  QStyleHintReturn* ret) const override {
+        if (hint == SH_ScrollBar_LeftClickAbsolutePosition ||
+            hint == SH_ScrollBar_MiddleClickAbsolutePosition)
+            return 0;
+        return QProxyStyle::styleHint(hint, opt, w, ret);
     }
-}
+};
 
-// Puts the thumb where the program left it, without reporting that as a user action.
-void restoreThumb(QScrollBar* sb, int pos) {
-    QSignalBlocker block(sb);
-    sb->setSliderPosition(pos);
-}
-
-QScrollBar* makeScrollBar(HWND hwnd, int bar) {
-    auto* sb = new QScrollBar(bar == SB_VERT ? Qt::Vertical : Qt::Horizontal);
-    sb->setRange(hwnd->scroll[bar].min, hwnd->scroll[bar].max);
-    sb->setFocusPolicy(Qt::NoFocus);
-    UINT msg = bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
-    // Each action becomes a message; the thumb then goes back to where the program put it,
-    // except while the user drags it.
-    QObject::connect(sb, &QAbstractSlider::actionTriggered, sb, [hwnd, sb, bar, msg](int action) {
-        int code = scrollCode(action);
-        if (code < 0 || !win32::isLive(hwnd))
-            return;
-        int thumb = code == SB_THUMBTRACK ? sb->sliderPosition() : 0;
-        SendMessageA(hwnd, msg, MAKEWPARAM(code, thumb), 0);
-        if (code != SB_THUMBTRACK && win32::isLive(hwnd))
-            restoreThumb(sb, hwnd->scroll[bar].pos);
-    });
-    QObject::connect(sb, &QAbstractSlider::sliderReleased, sb, [hwnd, sb, bar, msg] {
-        if (!win32::isLive(hwnd))
-            return;
-        SendMessageA(hwnd, msg, MAKEWPARAM(SB_THUMBPOSITION, sb->sliderPosition()), 0);
-        if (!win32::isLive(hwnd))
-            return;
-        SendMessageA(hwnd, msg, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
-        if (win32::isLive(hwnd))
-            restoreThumb(sb, hwnd->scroll[bar].pos);
-    });
-    return sb;
-}
-
-void closeMenuLater(HWND hwnd) {
-    // Qt hides one pop-up before it shows the next; the menu has closed only when none is open.
-    QTimer::singleShot(0, [hwnd] {
-        if (win32::isLive(hwnd) && !QApplication::activePopupWidget())
-            SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    });
-}
-
-// Choosing a menu item posts its command, as Win32's menu loop does.
-void postCommandOnTrigger(HWND hwnd, QAction* action, WORD id) {
-    QObject::connect(action, &QAction::triggered, action,
-                     [hwnd, id] { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
-}
-
-void buildMenuBar(HWND hwnd, QMenuBar* bar, HMENU menu) {
-    for (size_t i = 0; i < menu->items.size(); ++i) {
-        const auto& item = menu->items[i];
-        if (!(item.flags & MF_POPUP)) {
-            postCommandOnTrigger(hwnd, bar->addAction(win32::fromAnsi(item.text.c_str())), item.id);
-            continue;
-        }
-        QMenu* popup = bar->addMenu(win32::fromAnsi(item.text.c_str()));
-        HMENU sub = item.popup;
-        WORD index = WORD(i);
-        popup->menuAction()->setData(int(index));
-        for (const auto& subItem : sub->items) {
-            if (subItem.flags & MFT_SEPARATOR) {
-                popup->addSeparator();
-                continue;
-            }
-            QAction* a = popup->addAction(win32::fromAnsi(subItem.text.c_str()));
-            WORD id = subItem.id;
-            postCommandOnTrigger(hwnd, a, id);
-            QObject::connect(a, &QAction::hovered, popup, [hwnd, id, sub] {
-                SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE), LPARAM(sub));
-            });
-        }
-        QObject::connect(popup, &QMenu::aboutToHide, popup, [hwnd] { closeMenuLater(hwnd); });
+// A window's scroll bar reports Win32's actions as WM_VSCROLL/WM_HSCROLL and otherwise shows the
+// position the program set.
+class ScrollBar : public QScrollBar {
+public:
+    ScrollBar(HWND hwnd, int bar)
+        : QScrollBar(bar == SB_VERT ? Qt::Vertical : Qt::Horizontal), hwnd_(hwnd), bar_(bar) {
+        static Win32ScrollStyle* style = new Win32ScrollStyle;
+        setStyle(style);
+        setFocusPolicy(Qt::NoFocus);
+        setRange(hwnd->scroll[bar].min, hwnd->scroll[bar].max);
+        setPageStep(1);
+        connect(this, &QAbstractSlider::actionTriggered, this, &ScrollBar::action);
+        connect(this, &QAbstractSlider::sliderReleased, this, [this] {
+            report(SB_THUMBPOSITION, sliderPosition());
+            report(SB_ENDSCROLL, 0);
+            restore();
+        });
     }
-    // A highlighted pop-up title reports its position and MF_POPUP, as Win32 does.
-    QObject::connect(bar, &QMenuBar::hovered, bar, [hwnd, menu](QAction* a) {
-        if (!a->menu())
+    // Puts the thumb where the program left it, without reporting that as a user action.
+    void restore() {
+        if (!win32::isLive(hwnd_))
             return;
-        SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(a->data().toInt(), MF_POPUP | MF_HILITE),
-                     LPARAM(menu));
-    });
-}
+        QSignalBlocker block(this);
+        setSliderPosition(hwnd_->scroll[bar_].pos);
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* ev) override { ev->accept(); }
+    void mousePressEvent(QMouseEvent* ev) override {
+        if (ev->button() == Qt::LeftButton)
+            QScrollBar::mousePressEvent(ev);
+    }
+    void mouseReleaseEvent(QMouseEvent* ev) override {
+        bool tracking = isSliderDown();
+        QScrollBar::mouseReleaseEvent(ev);
+        if (ev->button() == Qt::LeftButton && !tracking)
+            report(SB_ENDSCROLL, 0);
+    }
+    // Win32's menu of the bar; "Scroll Here" reports where it was opened.
+    void contextMenuEvent(QContextMenuEvent* ev) override {
+        static const int codes[] = {SB_THUMBPOSITION, -1,          SB_TOP, SB_BOTTOM, -1,
+                                    SB_PAGEUP,        SB_PAGEDOWN, -1,     SB_LINEUP, SB_LINEDOWN};
+        const QStringList texts =
+            QString::fromLatin1(
+                orientation() == Qt::Vertical
+                    ? "Scroll Here||Top|Bottom||Page Up|Page Down||Scroll Up|Scroll Down"
+                    : "Scroll Here||Left Edge|Right Edge||Page Left|Page Right||"
+                      "Scroll Left|Scroll Right")
+                .split(QLatin1Char('|'));
+        QMenu menu;
+        for (int i = 0; i < int(texts.size()); ++i) {
+            if (codes[i] < 0)
+                menu.addSeparator();
+            else
+                menu.addAction(texts[i])->setData(codes[i]);
+        }
+        QAction* chosen = menu.exec(ev->globalPos());
+        if (!chosen)
+            return;
+        int code = chosen->data().toInt();
+        report(code, code == SB_THUMBPOSITION ? valueAt(ev->pos()) : 0);
+        report(SB_ENDSCROLL, 0);
+        restore();
+    }
+
+private:
+    void report(int code, int thumb) {
+        if (win32::isLive(hwnd_))
+            SendMessageA(hwnd_, bar_ == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, thumb),
+                         0);
+    }
+    void action(int a) {
+        int code = -1;
+        switch (a) {
+        case SliderSingleStepSub: code = SB_LINEUP; break;
+        case SliderSingleStepAdd: code = SB_LINEDOWN; break;
+        case SliderPageStepSub: code = SB_PAGEUP; break;
+        case SliderPageStepAdd: code = SB_PAGEDOWN; break;
+        case SliderToMinimum: code = SB_TOP; break;
+        case SliderToMaximum: code = SB_BOTTOM; break;
+        case SliderMove: code = isSliderDown() ? SB_THUMBTRACK : -1; break; // a dragged thumb only
+        default: break;
+        }
+        if (code >= 0)
+            report(code, code == SB_THUMBTRACK ? sliderPosition() : 0);
+        if (code != SB_THUMBTRACK)
+            restore(); // the position the action asked for is the program's to take
+    }
+    // The position a point of the trough stands for, as "Scroll Here" reports it.
+    int valueAt(QPoint at) {
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        QRect groove =
+            style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
+        QRect thumb =
+            style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
+        bool v = orientation() == Qt::Vertical;
+        int length = v ? thumb.height() : thumb.width();
+        int pos = (v ? at.y() - groove.top() : at.x() - groove.left()) - length / 2;
+        return QStyle::sliderValueFromPosition(minimum(), maximum(), pos,
+                                               (v ? groove.height() : groove.width()) - length);
+    }
+
+    HWND hwnd_;
+    int bar_;
+};
 
 QWidget* buildTopLevel(HWND hwnd, const QString& title) {
     auto* frame = new FrameWidget(hwnd);
-    frame->setAttribute(Qt::WA_DeleteOnClose, false);
     frame->setWindowTitle(title);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
     if (hwnd->style & WS_CAPTION)
@@ -224,27 +257,30 @@ QWidget* buildTopLevel(HWND hwnd, const QString& title) {
     outer->setSpacing(0);
     if (hwnd->menu) {
         auto* bar = new QMenuBar(frame);
-        buildMenuBar(hwnd, bar, hwnd->menu);
-        outer->setMenuBar(bar);
         hwnd->menuBar = bar;
+        win32::buildMenuBar(hwnd, bar);
+        outer->setMenuBar(bar);
     }
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
     auto* client = new ClientWidget(hwnd);
     grid->addWidget(client, 0, 0);
-    if (hwnd->style & WS_VSCROLL) {
-        hwnd->bars[SB_VERT] = makeScrollBar(hwnd, SB_VERT);
-        grid->addWidget(hwnd->bars[SB_VERT], 0, 1);
-    }
-    if (hwnd->style & WS_HSCROLL) {
-        hwnd->bars[SB_HORZ] = makeScrollBar(hwnd, SB_HORZ);
-        grid->addWidget(hwnd->bars[SB_HORZ], 1, 0);
-    }
+    if (hwnd->style & WS_VSCROLL)
+        grid->addWidget(hwnd->bars[SB_VERT] = new ScrollBar(hwnd, SB_VERT), 0, 1);
+    if (hwnd->style & WS_HSCROLL)
+        grid->addWidget(hwnd->bars[SB_HORZ] = new ScrollBar(hwnd, SB_HORZ), 1, 0);
     outer->addLayout(grid, 1);
     hwnd->client = client;
     return frame;
 }
+
+// Windows-1252 between 0x80 and 0x9F; the rest of it is Latin-1. The five unused codes map to
+// the control characters of the same number, as Windows maps them.
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 } // namespace
 
@@ -255,19 +291,55 @@ bool isLive(HWND hwnd) {
 }
 
 HWND newWindow() {
+    static bool filtering = false;
+    if (!filtering) {
+        qApp->installEventFilter(new DisabledInputFilter);
+        filtering = true;
+    }
     HWND h = new HWND__;
     liveWindows().insert(h);
     return h;
 }
 
+void destroyMenu(HMENU menu) {
+    if (!menu)
+        return;
+    for (const auto& item : menu->items)
+        destroyMenu(item.popup);
+    delete menu;
+}
+
 void freeDestroyedWindows() {
     for (HWND h : destroyedWindows()) {
         delete h->widget.data(); // normally gone already, through deleteLater()
-        dropQueuedMessages(h);
-        destroyMenu(h->menu); // as in Win32, a window's menu goes with it
+        destroyMenu(h->menu);    // as in Win32, a window's menu goes with it
         delete h;
     }
     destroyedWindows().clear();
+}
+
+void destroyWindow(HWND hWnd) {
+    if (!isLive(hWnd) || hWnd->destroying)
+        return;
+    // WM_DESTROY goes to the window first, then to its children, each exactly once; the window
+    // stays valid while they handle it.
+    hWnd->destroying = true;
+    SendMessageA(hWnd, WM_DESTROY, 0, 0);
+    std::vector<HWND> children;
+    for (HWND c : liveWindows())
+        if (c->parent == hWnd && (c->style & WS_CHILD))
+            children.push_back(c);
+    for (HWND c : children)
+        destroyWindow(c);
+    // The widget may be in the middle of one of its own event handlers (the close box): it goes
+    // when the message loop next waits.
+    if (hWnd->widget) {
+        hWnd->widget->hide();
+        hWnd->widget->deleteLater();
+    }
+    liveWindows().erase(hWnd);
+    dropQueuedMessages(hWnd);
+    destroyedWindows().push_back(hWnd);
 }
 
 void registerWidget(HWND hwnd, QWidget* w) {
@@ -283,33 +355,82 @@ HWND fromWidget(const QWidget* w) {
     return nullptr;
 }
 
+bool isEnabled(HWND hwnd) {
+    return isLive(hwnd) && hwnd->widget && !hwnd->disabled && hwnd->widget->isEnabled();
+}
+
+void sendSize(HWND hwnd, QSize size) {
+    hwnd->clientSize = size;
+    QWidget* frame = hwnd->widget;
+    WPARAM type = frame->isMinimized()   ? SIZE_MINIMIZED
+                  : frame->isMaximized() ? SIZE_MAXIMIZED
+                                         : SIZE_RESTORED;
+    SendMessageA(hwnd, WM_SIZE, type, MAKELPARAM(size.width(), size.height()));
+}
+
+void placeOver(QWidget* w, HWND owner) {
+    if (!isLive(owner) || !owner->widget)
+        return;
+    w->winId(); // makes the native window, which can then stand over the owner's
+    if (QWindow* top = owner->widget->window()->windowHandle())
+        w->windowHandle()->setTransientParent(top);
+}
+
 QString fromAnsi(const char* s, int len) {
-    return QString::fromLatin1(s, len);
+    QString text;
+    if (len < 0)
+        len = int(std::strlen(s));
+    text.reserve(len);
+    for (int i = 0; i < len; ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        text.append(c >= 0x80 && c < 0xA0 ? QChar(kCp1252High[c - 0x80]) : QChar(c));
+    }
+    return text;
 }
 
 QByteArray toAnsi(const QString& s) {
-    return s.toLatin1();
+    QByteArray bytes;
+    bytes.reserve(s.size());
+    for (QChar ch : s) {
+        char16_t u = ch.unicode();
+        const char16_t* hit = std::find(kCp1252High, kCp1252High + 32, u);
+        if (hit != kCp1252High + 32)
+            bytes.append(char(0x80 + (hit - kCp1252High)));
+        else
+            bytes.append(u < 0x100 && (u < 0x80 || u >= 0xA0) ? char(u) : '?');
+    }
+    return bytes;
 }
 
-QFont defaultFont(HWND) {
-    return QApplication::font();
+QString windowText(HWND hwnd) {
+    if (!isLive(hwnd) || !hwnd->widget)
+        return {};
+    if (auto* edit = qobject_cast<QLineEdit*>(hwnd->widget.data()))
+        return edit->text();
+    if (hwnd->className == STATUSCLASSNAMEA)
+        return fromAnsi(hwnd->partTexts.empty() ? "" : hwnd->partTexts[0].c_str());
+    if (QVariant v = hwnd->widget->property("text"); v.isValid() && !hwnd->widget->isWindow())
+        return v.toString();
+    return hwnd->widget->windowTitle();
+}
+
+void setWindowText(HWND hwnd, const QString& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(hwnd->widget.data()))
+        edit->setText(text);
+    else if (!hwnd->widget->isWindow())
+        hwnd->widget->setProperty("text", text);
+    else
+        hwnd->widget->setWindowTitle(text);
 }
 
 } // namespace win32
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
-    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc || IS_INTRESOURCE(wc->lpszClassName))
-        return 0;
-    auto& c = classes();
-    if (c.count(wc->lpszClassName))
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc || IS_INTRESOURCE(wc->lpszClassName) ||
+        classes().count(wc->lpszClassName))
         return 0;
     static ATOM next = 0xC000;
-    ClassInfo info{*wc, {}};
-    if (wc->lpszMenuName && !IS_INTRESOURCE(wc->lpszMenuName)) {
-        info.menuName = wc->lpszMenuName;
-        info.wc.lpszMenuName = nullptr;
-    }
-    c[wc->lpszClassName] = info;
+    classes()[wc->lpszClassName] = *wc;
     return next++;
 }
 
@@ -318,7 +439,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                             HINSTANCE hInstance, LPVOID) {
     if (!lpClassName || IS_INTRESOURCE(lpClassName))
         return nullptr;
-    QString title = lpWindowName ? win32::fromAnsi(lpWindowName) : QString();
+    QString title = win32::fromAnsi(lpWindowName ? lpWindowName : "");
 
     if (!strcasecmp(lpClassName, STATUSCLASSNAMEA)) {
         if (!win32::isLive(hWndParent))
@@ -330,37 +451,29 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         h->id = UINT_PTR(hMenu);
         h->style = dwStyle | WS_CHILD; // a status window is always its parent's child
         h->exStyle = dwExStyle;
-        QWidget* w = win32::createControl(h, h->className, title, hWndParent->client,
-                                          win32::defaultFont(hWndParent));
+        QWidget* w = win32::createStatusWidget(h, title, hWndParent->client);
         h->widget = h->client = w;
         win32::registerWidget(h, w);
         SendMessageA(h, WM_CREATE, 0, 0);
         SendMessageA(h, WM_SIZE, 0, 0);
-        if (dwStyle & WS_VISIBLE)
-            w->show();
+        w->setVisible(dwStyle & WS_VISIBLE);
         return h;
     }
 
     auto it = classes().find(lpClassName);
     if (it == classes().end() || (dwStyle & WS_CHILD))
-        return nullptr; // child windows of the program's own classes are not needed
-    const ClassInfo& cls = it->second;
+        return nullptr;
+    const WNDCLASSA& cls = it->second;
 
     HWND h = win32::newWindow();
     h->className = it->first;
-    h->proc = cls.wc.lpfnWndProc;
+    h->proc = cls.lpfnWndProc;
     h->parent = hWndParent;
     h->style = dwStyle;
     h->exStyle = dwExStyle;
-    h->background = cls.wc.hbrBackground;
-    h->menu = hMenu;
-    if (!h->menu) {
-        HINSTANCE inst = cls.wc.hInstance ? cls.wc.hInstance : hInstance;
-        if (cls.wc.lpszMenuName)
-            h->menu = LoadMenuA(inst, cls.wc.lpszMenuName);
-        else if (!cls.menuName.empty())
-            h->menu = LoadMenuA(inst, cls.menuName.c_str());
-    }
+    h->background = cls.hbrBackground;
+    h->menu = hMenu ? hMenu
+                    : win32::loadMenu(cls.hInstance ? cls.hInstance : hInstance, cls.lpszMenuName);
 
     QWidget* frame = buildTopLevel(h, title);
     h->widget = frame;
@@ -371,101 +484,55 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     frame->layout()->activate();
 
     if (SendMessageA(h, WM_CREATE, 0, 0) == -1) {
-        DestroyWindow(h);
+        win32::destroyWindow(h);
         return nullptr;
     }
-    if (!win32::isLive(h))
-        return nullptr;
-    h->lastSize = h->client->size();
-    SendMessageA(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(h->lastSize.width(), h->lastSize.height()));
+    if (win32::isLive(h))
+        win32::sendSize(h, h->client->size());
     if (win32::isLive(h) && (dwStyle & WS_VISIBLE))
         ShowWindow(h, SW_SHOW);
     return win32::isLive(h) ? h : nullptr;
 }
 
-BOOL WINAPI DestroyMenu(HMENU hMenu) {
-    if (!hMenu)
-        return FALSE;
-    destroyMenu(hMenu);
-    return TRUE;
-}
-
-BOOL WINAPI IsWindow(HWND hWnd) {
-    return win32::isLive(hWnd);
-}
-
-BOOL WINAPI DestroyWindow(HWND hWnd) {
-    if (!win32::isLive(hWnd) || hWnd->destroying)
-        return FALSE;
-    // WM_DESTROY goes to the window first, then to its children, each exactly once; the window
-    // stays valid while they handle it.
-    hWnd->destroying = true;
-    if (hWnd->proc)
-        hWnd->proc(hWnd, WM_DESTROY, 0, 0);
-    std::vector<HWND> children;
-    for (HWND c : liveWindows())
-        if (c->parent == hWnd && (c->style & WS_CHILD))
-            children.push_back(c);
-    for (HWND c : children)
-        DestroyWindow(c);
-    // The widget may be in the middle of one of its own event handlers (the close box): it goes
-    // when the message loop next waits.
-    if (hWnd->widget) {
-        hWnd->widget->hide();
-        hWnd->widget->deleteLater();
-    }
-    liveWindows().erase(hWnd);
-    // A handler further up the stack may still hold the record: it goes with the widget.
-    destroyedWindows().push_back(hWnd);
-    return TRUE;
-}
-
-BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
+BOOL WINAPI ShowWindow(HWND hWnd, int) {
     if (!win32::isLive(hWnd) || !hWnd->widget)
         return FALSE;
     BOOL wasVisible = hWnd->widget->isVisible();
-    if (nCmdShow == SW_HIDE) {
-        hWnd->widget->hide();
-    } else {
-        hWnd->widget->show();
-        if (hWnd->client && hWnd->client != hWnd->widget)
-            hWnd->client->setFocus();
-    }
+    hWnd->widget->show();
+    hWnd->widget->activateWindow();
+    if (hWnd->client && hWnd->client != hWnd->widget)
+        hWnd->client->setFocus();
     return wasVisible;
 }
 
-BOOL WINAPI UpdateWindow(HWND hWnd) {
-    if (!win32::isLive(hWnd) || !hWnd->client)
-        return FALSE;
-    hWnd->client->repaint();
-    return TRUE;
-}
-
-LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM) {
     if (!win32::isLive(hWnd))
         return 0;
     switch (Msg) {
-    case WM_CLOSE: DestroyWindow(hWnd); return 0;
+    case WM_CLOSE: win32::destroyWindow(hWnd); return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(hWnd, &ps);
         EndPaint(hWnd, &ps);
         return 0;
     }
-    case WM_GETTEXTLENGTH: {
-        char buf[1];
-        return GetWindowTextA(hWnd, buf, 0);
-    }
-    case WM_GETTEXT: return GetWindowTextA(hWnd, reinterpret_cast<LPSTR>(lParam), int(wParam));
-    case WM_SETTEXT: return SetWindowTextA(hWnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_SYSKEYDOWN:
+        // F10 enters the menu bar from the keyboard, as Alt alone does.
+        if (wParam == VK_F10 && hWnd->menuBar) {
+            QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+            QApplication::sendEvent(hWnd->widget, &press);
+            QApplication::sendEvent(hWnd->widget, &release);
+        }
+        return 0;
     default: return 0;
     }
 }
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-    if (!win32::isLive(hWnd) || !hWnd->client || !lpRect)
+    if (!win32::isLive(hWnd) || !lpRect)
         return FALSE;
-    *lpRect = RECT{0, 0, hWnd->client->width(), hWnd->client->height()};
+    *lpRect = RECT{0, 0, hWnd->clientSize.width(), hWnd->clientSize.height()};
     return TRUE;
 }
 
@@ -479,62 +546,19 @@ BOOL WINAPI InvalidateRect(HWND hWnd, const RECT*, BOOL) {
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     if (!win32::isLive(hWnd) || !hWnd->widget)
         return FALSE;
-    BOOL wasDisabled = !hWnd->widget->isEnabled();
-    hWnd->widget->setEnabled(bEnable != FALSE);
+    BOOL wasDisabled = !win32::isEnabled(hWnd);
+    if (hWnd->widget->isWindow())
+        hWnd->disabled = !bEnable;
+    else
+        hWnd->widget->setEnabled(bEnable != FALSE);
     return wasDisabled;
 }
 
-BOOL WINAPI IsWindowEnabled(HWND hWnd) {
-    return win32::isLive(hWnd) && hWnd->widget && hWnd->widget->isEnabled();
-}
-
 HWND WINAPI SetFocus(HWND hWnd) {
-    HWND previous = GetFocus();
+    HWND previous = win32::fromWidget(QApplication::focusWidget());
     if (win32::isLive(hWnd) && hWnd->client)
         hWnd->client->setFocus(Qt::OtherFocusReason);
     return previous;
-}
-
-HWND WINAPI GetFocus() {
-    return win32::fromWidget(QApplication::focusWidget());
-}
-
-HWND WINAPI GetParent(HWND hWnd) {
-    return win32::isLive(hWnd) ? hWnd->parent : nullptr;
-}
-
-int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
-    if (!win32::isLive(hWnd) || !hWnd->widget)
-        return 0;
-    QString text;
-    if (auto* edit = qobject_cast<QLineEdit*>(hWnd->widget.data()))
-        text = edit->text();
-    else if (hWnd->className == STATUSCLASSNAMEA)
-        text = win32::fromAnsi(hWnd->partTexts.empty() ? "" : hWnd->partTexts[0].c_str());
-    else if (QVariant v = hWnd->widget->property("text"); v.isValid() && !hWnd->widget->isWindow())
-        text = v.toString();
-    else
-        text = hWnd->widget->windowTitle();
-    QByteArray bytes = win32::toAnsi(text);
-    if (nMaxCount <= 0 || !lpString)
-        return int(bytes.size());
-    int n = std::min<int>(int(bytes.size()), nMaxCount - 1);
-    std::memcpy(lpString, bytes.constData(), size_t(n));
-    lpString[n] = '\0';
-    return n;
-}
-
-BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-    if (!win32::isLive(hWnd) || !hWnd->widget)
-        return FALSE;
-    QString text = win32::fromAnsi(lpString ? lpString : "");
-    if (auto* edit = qobject_cast<QLineEdit*>(hWnd->widget.data()))
-        edit->setText(text);
-    else if (!hWnd->widget->isWindow() && hWnd->widget->property("text").isValid())
-        hWnd->widget->setProperty("text", text);
-    else
-        hWnd->widget->setWindowTitle(text);
-    return TRUE;
 }
 
 // --- Scroll bars -------------------------------------------------------------------------------
@@ -543,23 +567,22 @@ int WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL) {
     if (!win32::isLive(hWnd) || (nBar != SB_VERT && nBar != SB_HORZ) || !hWnd->bars[nBar])
         return FALSE;
     ScrollState& s = hWnd->scroll[nBar];
+    auto* sb = static_cast<ScrollBar*>(hWnd->bars[nBar].data());
     s.min = nMinPos;
     s.max = nMaxPos;
     s.pos = std::clamp(s.pos, std::min(s.min, s.max), std::max(s.min, s.max));
-    QScrollBar* sb = hWnd->bars[nBar];
     {
         QSignalBlocker block(sb);
         sb->setRange(nMinPos, nMaxPos);
-        sb->setPageStep(1);
-        sb->setSliderPosition(s.pos);
     }
-    // An empty range hides the bar and the client area grows. WM_SIZE follows at once, except
-    // during WM_PAINT, where the window cannot be laid out again: then it follows the paint.
-    bool visible = nMinPos != nMaxPos;
-    if (sb->isVisibleTo(hWnd->widget) != visible) {
-        sb->setVisible(visible);
-        if (!hWnd->painter && hWnd->widget && hWnd->widget->layout())
-            hWnd->widget->layout()->activate();
+    sb->restore();
+    // An empty range hides the bar and the client area grows: the window is laid out again at
+    // once, during WM_PAINT too, so that WM_SIZE reaches the program before this returns.
+    bool shown = nMinPos != nMaxPos;
+    if (shown != s.shown) {
+        s.shown = shown;
+        sb->setVisible(shown);
+        hWnd->widget->layout()->activate();
     }
     return TRUE;
 }
@@ -570,15 +593,87 @@ int WINAPI SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL) {
     ScrollState& s = hWnd->scroll[nBar];
     int previous = s.pos;
     s.pos = std::clamp(nPos, std::min(s.min, s.max), std::max(s.min, s.max));
-    QSignalBlocker block(hWnd->bars[nBar]);
-    hWnd->bars[nBar]->setSliderPosition(s.pos);
+    static_cast<ScrollBar*>(hWnd->bars[nBar].data())->restore();
     return previous;
 }
 
-int WINAPI GetScrollPos(HWND hWnd, int nBar) {
-    if (!win32::isLive(hWnd) || (nBar != SB_VERT && nBar != SB_HORZ))
-        return 0;
-    return hWnd->scroll[nBar].pos;
+// --- Menus: the menu bar and the menu loop -----------------------------------------------------
+
+namespace {
+
+// WM_MENUSELECT is sent only inside the menu loop: while a menu is open, or while the bar is
+// navigated from the keyboard. The loop ends, and the closing is reported once, when neither is.
+void menuSelect(HWND hwnd, WORD item, WORD flags, HMENU menu) {
+    hwnd->inMenuLoop = true;
+    SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(item, flags), LPARAM(menu));
+}
+
+void endMenuLoopLater(HWND hwnd) {
+    // Qt hides one pop-up before it shows the next: the loop has ended only when none is open.
+    QTimer::singleShot(0, [hwnd] {
+        if (!win32::isLive(hwnd) || !hwnd->inMenuLoop || QApplication::activePopupWidget() ||
+            (hwnd->menuBar && hwnd->menuBar->hasFocus()))
+            return;
+        hwnd->inMenuLoop = false;
+        SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    });
+}
+
+class MenuBarFocus : public QObject {
+public:
+    explicit MenuBarFocus(HWND hwnd, QObject* parent) : QObject(parent), hwnd_(hwnd) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* ev) override {
+        if (ev->type() == QEvent::FocusOut)
+            endMenuLoopLater(hwnd_);
+        return false;
+    }
+
+private:
+    HWND hwnd_;
+};
+
+} // namespace
+
+void win32::buildMenuBar(HWND hwnd, QMenuBar* bar) {
+    bar->setNativeMenuBar(false);
+    HMENU menu = hwnd->menu;
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+        const auto& title = menu->items[i];
+        QMenu* popup = bar->addMenu(fromAnsi(title.text.c_str()));
+        HMENU sub = title.popup;
+        WORD position = WORD(i);
+        popup->menuAction()->setData(int(position));
+        QObject::connect(popup, &QMenu::aboutToShow, popup, [hwnd, position, menu] {
+            menuSelect(hwnd, position, MF_POPUP | MF_HILITE, menu);
+        });
+        QObject::connect(popup, &QMenu::aboutToHide, popup, [hwnd] { endMenuLoopLater(hwnd); });
+        for (const auto& item : sub ? sub->items : std::vector<HMENU__::Item>{}) {
+            if (item.flags & MFT_SEPARATOR) {
+                popup->addSeparator();
+                continue;
+            }
+            QAction* a = popup->addAction(fromAnsi(item.text.c_str()));
+            WORD id = item.id;
+            // Choosing an item posts its command, as Win32's menu loop does.
+            QObject::connect(a, &QAction::triggered, a,
+                             [hwnd, id] { PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); });
+            QObject::connect(a, &QAction::hovered, popup,
+                             [hwnd, id, sub] { menuSelect(hwnd, id, MF_HILITE, sub); });
+        }
+    }
+    // A title highlighted from the keyboard, without its pop-up open. The pointer passing over
+    // the closed bar highlights titles too, but that is not the menu loop. The bar takes the
+    // focus only after it has highlighted the first title, so this looks once it has.
+    QObject::connect(bar, &QMenuBar::hovered, bar, [hwnd, bar, menu](QAction* a) {
+        QTimer::singleShot(0, bar, [hwnd, bar, menu, a = QPointer<QAction>(a)] {
+            if (a && a->menu() && bar->activeAction() == a && bar->hasFocus() &&
+                !QApplication::activePopupWidget())
+                menuSelect(hwnd, WORD(a->data().toInt()), MF_POPUP | MF_HILITE, menu);
+        });
+    });
+    bar->installEventFilter(new MenuBarFocus(hwnd, bar));
 }
 
 // --- The bridge for tests ----------------------------------------------------------------------
@@ -598,4 +693,10 @@ QMenuBar* Win32_MenuBar(HWND hwnd) {
 }
 HWND Win32_WindowOf(const QWidget* widget) {
     return win32::fromWidget(widget);
+}
+std::string Win32_Text(HWND hwnd) {
+    return win32::toAnsi(win32::windowText(hwnd)).toStdString();
+}
+bool Win32_IsEnabled(HWND hwnd) {
+    return win32::isEnabled(hwnd);
 }

@@ -1,4 +1,5 @@
-// Win32 types, structures and constants used by the program, with Win32's names and values.
+// Win32 types, structures and constants used by the program and by this layer, with Win32's
+// names and values.
 #pragma once
 
 #include <cstddef>
@@ -6,7 +7,6 @@
 
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -14,7 +14,6 @@ typedef unsigned short WORD;
 typedef std::uint32_t DWORD;
 typedef std::int32_t LONG; // 32 bits as on Windows, not the 64-bit long of Linux
 typedef short SHORT;
-typedef int INT;
 typedef unsigned int UINT;
 typedef char CHAR;
 typedef CHAR* LPSTR;
@@ -24,6 +23,7 @@ typedef std::intptr_t INT_PTR;
 typedef std::intptr_t LONG_PTR;
 typedef std::uintptr_t UINT_PTR;
 typedef std::uintptr_t ULONG_PTR;
+typedef std::uintptr_t DWORD_PTR;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
@@ -57,7 +57,6 @@ typedef void* HGDIOBJ;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
-typedef std::uintptr_t DWORD_PTR;
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define MAKELONG(a, b)                                                                             \
@@ -70,9 +69,6 @@ typedef std::uintptr_t DWORD_PTR;
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 #define RGB(r, g, b)                                                                               \
     ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
-#define GetRValue(rgb) ((BYTE)(rgb))
-#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
-#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
 
 struct POINT {
     LONG x;
@@ -128,7 +124,6 @@ struct TEXTMETRICA {
     BYTE tmPitchAndFamily;
     BYTE tmCharSet;
 };
-typedef TEXTMETRICA TEXTMETRIC;
 
 struct WNDCLASSA {
     UINT style;
@@ -142,7 +137,6 @@ struct WNDCLASSA {
     LPCSTR lpszMenuName;
     LPCSTR lpszClassName;
 };
-typedef WNDCLASSA WNDCLASS;
 
 struct ACCEL {
     BYTE fVirt;
@@ -151,29 +145,16 @@ struct ACCEL {
 };
 
 // Window messages
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
-#define WM_SETFOCUS 0x0007
-#define WM_ENABLE 0x000A
-#define WM_SETTEXT 0x000C
-#define WM_GETTEXT 0x000D
-#define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
-#define WM_ERASEBKGND 0x0014
-#define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
-#define WM_KEYUP 0x0101
-#define WM_CHAR 0x0102
 #define WM_SYSKEYDOWN 0x0104
-#define WM_SYSKEYUP 0x0105
-#define WM_SYSCHAR 0x0106
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
-#define WM_SYSCOMMAND 0x0112
 #define WM_HSCROLL 0x0114
 #define WM_VSCROLL 0x0115
 #define WM_MENUSELECT 0x011F
@@ -184,10 +165,9 @@ struct ACCEL {
 #define SIZE_MINIMIZED 1
 #define SIZE_MAXIMIZED 2
 
-// Scroll bars
+// Scroll bars and their actions
 #define SB_HORZ 0
 #define SB_VERT 1
-#define SB_CTL 2
 #define SB_LINEUP 0
 #define SB_LINELEFT 0
 #define SB_LINEDOWN 1
@@ -205,29 +185,19 @@ struct ACCEL {
 #define SB_ENDSCROLL 8
 
 // Window styles
-#define WS_OVERLAPPED 0x00000000L
-#define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
-#define WS_MINIMIZE 0x20000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_DISABLED 0x08000000L
-#define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_MAXIMIZE 0x01000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
-#define WS_DLGFRAME 0x00400000L
 #define WS_VSCROLL 0x00200000L
 #define WS_HSCROLL 0x00100000L
 #define WS_SYSMENU 0x00080000L
-#define WS_THICKFRAME 0x00040000L
-#define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW                                                                        \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_EX_CLIENTEDGE 0x00000200L
+#define WS_EX_STATICEDGE 0x00020000L
 #define CW_USEDEFAULT ((int)0x80000000)
 
 // Class styles
@@ -235,56 +205,28 @@ struct ACCEL {
 #define CS_HREDRAW 0x0002
 #define CS_DBLCLKS 0x0008
 
-// Dialog styles
+// Dialog and control styles, control notifications, dialog command identifiers
 #define DS_SYSMODAL 0x02L
-#define DS_3DLOOK 0x0004L
 #define DS_SETFONT 0x40L
-#define DS_MODALFRAME 0x80L
-#define DS_CENTER 0x0800L
-
-// Control styles
-#define ES_AUTOHSCROLL 0x0080L
-#define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
 #define SS_CENTER 0x00000001L
-#define SS_LEFT 0x00000000L
-
-// Control notifications
 #define EN_CHANGE 0x0300
 #define BN_CLICKED 0
-
-// Dialog box command identifiers
 #define IDOK 1
 #define IDCANCEL 2
 
-// Message boxes
-#define MB_OK 0x00000000L
-#define MB_ICONHAND 0x00000010L
-#define MB_ICONERROR MB_ICONHAND
-#define MB_ICONQUESTION 0x00000020L
-#define MB_ICONEXCLAMATION 0x00000030L
-#define MB_ICONWARNING MB_ICONEXCLAMATION
-#define MB_ICONASTERISK 0x00000040L
-#define MB_ICONINFORMATION MB_ICONASTERISK
-#define MB_APPLMODAL 0x00000000L
+#define MB_ICONWARNING 0x00000030L
 
 // Show commands
-#define SW_HIDE 0
 #define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
 #define SW_SHOW 5
 
 // Menus
-#define MF_STRING 0x00000000L
-#define MF_GRAYED 0x00000001L
-#define MF_DISABLED 0x00000002L
 #define MF_POPUP 0x00000010L
 #define MF_HILITE 0x00000080L
 #define MF_END 0x00000080L // in menu resources: the last item of its level
-#define MF_MOUSESELECT 0x00008000L
 #define MF_SYSMENU 0x00002000L
 #define MFT_SEPARATOR 0x00000800L
-#define MF_SEPARATOR 0x00000800L
 
 // Accelerators
 #define FVIRTKEY TRUE
@@ -293,92 +235,38 @@ struct ACCEL {
 #define FALT 0x10
 
 // Virtual keys
-#define VK_BACK 0x08
-#define VK_TAB 0x09
 #define VK_RETURN 0x0D
-#define VK_SHIFT 0x10
-#define VK_CONTROL 0x11
-#define VK_MENU 0x12
 #define VK_ESCAPE 0x1B
-#define VK_SPACE 0x20
-#define VK_PRIOR 0x21
-#define VK_NEXT 0x22
-#define VK_END 0x23
-#define VK_HOME 0x24
-#define VK_LEFT 0x25
-#define VK_UP 0x26
-#define VK_RIGHT 0x27
-#define VK_DOWN 0x28
-#define VK_DELETE 0x2E
 #define VK_F1 0x70
 #define VK_F2 0x71
-#define VK_F3 0x72
-#define VK_F4 0x73
-#define VK_F5 0x74
-#define VK_F6 0x75
-#define VK_F7 0x76
-#define VK_F8 0x77
-#define VK_F9 0x78
 #define VK_F10 0x79
-#define VK_F11 0x7A
 #define VK_F12 0x7B
 
-// System colours and stock objects
+// System colours, stock objects, the system's cursor and icon
 #define COLOR_WINDOW 5
-#define WHITE_BRUSH 0
-#define LTGRAY_BRUSH 1
-#define GRAY_BRUSH 2
-#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
-#define NULL_BRUSH 5
-#define SYSTEM_FONT 13
-#define DEFAULT_GUI_FONT 17
-
-// Cursors and icons (resource identifiers of the system's own)
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 
-// GDI text
+// GDI text and fonts
 #define TRANSPARENT 1
 #define OPAQUE 2
-#define DT_TOP 0x00000000
-#define DT_LEFT 0x00000000
 #define DT_CENTER 0x00000001
-#define DT_RIGHT 0x00000002
-#define DT_VCENTER 0x00000004
-#define DT_BOTTOM 0x00000008
 #define DT_WORDBREAK 0x00000010
-#define DT_SINGLELINE 0x00000020
-#define DT_EXPANDTABS 0x00000040
-#define DT_NOCLIP 0x00000100
 #define DT_EXTERNALLEADING 0x00000200
-#define DT_CALCRECT 0x00000400
-
-// Fonts
-#define FW_DONTCARE 0
 #define FW_NORMAL 400
-#define FW_BOLD 700
 #define ANSI_CHARSET 0
-#define DEFAULT_CHARSET 1
 #define OUT_DEFAULT_PRECIS 0
 #define CLIP_DEFAULT_PRECIS 0
 #define DEFAULT_QUALITY 0
 #define DEFAULT_PITCH 0
-#define FIXED_PITCH 1
-#define VARIABLE_PITCH 2
 #define FF_DONTCARE (0 << 4)
-#define FF_MODERN (3 << 4)
 
 // Help
-#define HELP_CONTENTS 0x0003L
-#define HELP_QUIT 0x0002L
 #define HELP_FINDER 0x000BL
 
 // Common controls: the status window
 #define STATUSCLASSNAMEA "msctls_statusbar32"
 #define SBARS_SIZEGRIP 0x0100
 #define SB_SETTEXTA (WM_USER + 1)
-#define SB_GETTEXTA (WM_USER + 2)
-#define SB_GETTEXTLENGTHA (WM_USER + 3)
 #define SB_SETPARTS (WM_USER + 4)
-#define SB_GETPARTS (WM_USER + 6)

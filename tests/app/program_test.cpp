@@ -1,0 +1,304 @@
+// The program as a person drives it: readings, the exit paths, the full log, modality, the
+// status bar and its menu help, minimising, keyboard layouts, the About box and the help viewer.
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
+
+#include <cstring>
+
+#include "gui.h"
+#include "port.h"
+#include "readlog.h"
+#include "view.h"
+
+using gui::key;
+
+namespace {
+
+void quit() {
+    key(Qt::Key_Q, Qt::ControlModifier);
+}
+
+int readings() {
+    return s ? e + 1 : 0;
+}
+
+bool mainActive() {
+    QWidget* w = Win32_Widget(hwndMain);
+    return w && w->isActiveWindow();
+}
+
+// The pixel colour's lightness, to tell a sunken edge's shadow from its light side.
+int lightness(QWidget* w, QPoint at) {
+    return w->grab().toImage().pixelColor(at).lightness();
+}
+
+} // namespace
+
+TEST(Program, F12AndTheReadMenuEachTakeOneReading) {
+    gui::Script script;
+    script
+        .then([] {
+            EXPECT_EQ(readings(), 0);
+            key(Qt::Key_F12);
+        })
+        .then([] {
+            EXPECT_EQ(readings(), 1);
+            gui::menu("&Read", "&Parallel Port")->trigger();
+        })
+        .then([] {
+            EXPECT_EQ(readings(), 2);
+            EXPECT_STREQ(list[1].SD, "248"); // the simulated port's idle status and control
+            EXPECT_STREQ(list[1].CD, "7");
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+class ProgramEnd : public testing::TestWithParam<int> {};
+
+TEST_P(ProgramEnd, CtrlQFileExitOrTheCloseBoxEndsItWithCodeZero) {
+    gui::Script script;
+    script.then([] {
+        switch (GetParam()) {
+        case 0: quit(); break;
+        case 1: gui::menu("&File", "&E&xit")->trigger(); break;
+        default: Win32_Widget(hwndMain)->close();
+        }
+    });
+    EXPECT_EQ(script.runProgram(), 0);
+    EXPECT_EQ(Win32_Widget(hwndMain), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ProgramEnd, testing::Values(0, 1, 2));
+
+TEST(Program, AFullLogRefusesF12F1AndF2WithABoxThatDisablesNoWindow) {
+    while (!LogIsFull()) {
+        Read_Port();
+        Format_Data();
+    }
+    const data last = list[LOG_LIMIT];
+    gui::Script script;
+    for (Qt::Key k : {Qt::Key_F12, Qt::Key_F1, Qt::Key_F2})
+        script.then([k] { key(k); })
+            .waitFor("the full-log box", [] { return gui::box() != nullptr; })
+            .then([] {
+                QMessageBox* b = gui::box();
+                EXPECT_EQ(b->windowTitle(), "OUT OF PROGRAM MEMORY");
+                EXPECT_EQ(b->text(), "RESTART PROGRAM TO CONTINUE");
+                EXPECT_EQ(b->icon(), QMessageBox::Warning);
+                EXPECT_TRUE(Win32_IsEnabled(hwndMain)) << "a box without owner disables nothing";
+                EXPECT_EQ(gui::window("Write DATA Register"), nullptr);
+                EXPECT_EQ(gui::window("Write CONTROL Register"), nullptr);
+                b->button(QMessageBox::Ok)->click();
+            })
+            .waitFor("the main window", mainActive);
+    script.then(quit);
+    EXPECT_EQ(script.runProgram(), 0);
+    EXPECT_EQ(e, LOG_LIMIT);
+    EXPECT_EQ(std::memcmp(&last, &list[LOG_LIMIT], sizeof last), 0);
+    static const data zero = {};
+    for (int i = LOG_LIMIT + 1; i < LIST_SIZE; ++i)
+        EXPECT_EQ(std::memcmp(&zero, &list[i], sizeof zero), 0) << "record " << i;
+}
+
+TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
+    gui::Script script;
+    script.then([] { key(Qt::Key_F1); })
+        .waitForWindow("Write DATA Register")
+        .then([] {
+            EXPECT_FALSE(Win32_IsEnabled(hwndMain));
+            key(Qt::Key_F12, Qt::NoModifier, gui::mainWindow());
+            QMenuBar* bar = Win32_MenuBar(hwndMain);
+            QTest::mouseClick(bar, Qt::LeftButton, {},
+                              bar->actionGeometry(gui::menu("&Read")).center());
+            Win32_Widget(hwndMain)->close();
+        })
+        .then([] {
+            EXPECT_EQ(readings(), 0);
+            EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a menu opened";
+            EXPECT_NE(Win32_Widget(hwndMain), nullptr) << "the close box closed it";
+            key(Qt::Key_Escape);
+        })
+        .waitFor("the main window", mainActive)
+        .then([] {
+            EXPECT_EQ(readings(), 1) << "the dialog's own reading";
+            key(Qt::Key_F12);
+        })
+        .then([] {
+            EXPECT_EQ(readings(), 2);
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+// The status bar says "Ready" until a menu is really opened or the bar is entered from the
+// keyboard; then it describes the highlighted command, and a resize or a restore brings "Ready"
+// back after the menu has closed.
+TEST(Program, StatusBarDescribesCommandsOnlyInsideTheMenuLoop) {
+    gui::Script script;
+    QMenuBar* bar = nullptr;
+    script
+        .then([&] {
+            EXPECT_EQ(gui::status(), "Ready");
+            bar = Win32_MenuBar(hwndMain);
+            EXPECT_FALSE(bar->isNativeMenuBar());
+            for (const char* title : {"&File", "&Read", "&Write"})
+                QTest::mouseMove(bar, bar->actionGeometry(gui::menu(title)).center());
+        })
+        .then([] {
+            EXPECT_EQ(gui::status(), "Ready") << "the pointer over the closed bar";
+            key(Qt::Key_F10);
+        })
+        .waitFor("the bar in keyboard mode", [&] { return bar->hasFocus(); })
+        .then([] {
+            EXPECT_EQ(gui::status(), "") << "the File title is highlighted";
+            key(Qt::Key_Right);
+            key(Qt::Key_Down);
+        })
+        .waitFor("the Read menu", [] { return QApplication::activePopupWidget() != nullptr; });
+    // From the Read menu's first item rightwards through the menus, item by item.
+    const std::pair<Qt::Key, const char*> tour[] = {
+        {Qt::Key_Right, "Writes Parallel Port Data Register"},
+        {Qt::Key_Down, "Writes Parallel Port Control Register"},
+        {Qt::Key_Right, "Displays Help topics"},
+        {Qt::Key_Down, "Displays information about this application"},
+        {Qt::Key_Right, "Quits this application"}};
+    script.then([] { EXPECT_EQ(gui::status(), "Reads Parallel Port Registers"); });
+    for (auto [k, text] : tour)
+        script.then([k = k, text = text] {
+            key(k);
+            EXPECT_EQ(gui::status(), text);
+        });
+    script
+        .then([] {
+            key(Qt::Key_Escape);
+            key(Qt::Key_Escape);
+        })
+        .waitFor("the menu to close", [&] { return !bar->hasFocus(); })
+        .then([] {
+            EXPECT_EQ(gui::status(), "") << "the closing selects no text";
+            Win32_Widget(hwndMain)->showMinimized();
+        })
+        .then([] {
+            EXPECT_EQ(cxClient, 0) << "minimised, the client area is 0 x 0";
+            EXPECT_EQ(cyClient, 0);
+            SendMessageA(hWndStatusbar, SB_SETTEXTA, 0, LPARAM(""));
+            Win32_Widget(hwndMain)->showNormal();
+        })
+        .then([] {
+            EXPECT_GT(cxClient, 0);
+            EXPECT_EQ(gui::status(), "Ready") << "after the restore";
+            Win32_Widget(hwndMain)->activateWindow();
+        })
+        .waitFor("the main window", mainActive)
+        .then(quit);
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+// On a Cyrillic or Greek layout the key at Q's place types no Latin letter; its accelerator
+// works all the same, as Windows' virtual keys do. F keys are F keys on every layout.
+class ProgramLayout : public testing::TestWithParam<int> {};
+
+TEST_P(ProgramLayout, AcceleratorsFollowTheKeyNotItsCharacter) {
+    // What X11 reports: the key code of the key's place, the layout's key and character.
+    auto press = [](Qt::Key k, quint32 place, const char* text, Qt::KeyboardModifiers mods) {
+        QKeyEvent ev(QEvent::KeyPress, k, mods, place, 0, 0, QString::fromUtf8(text));
+        QApplication::sendEvent(QApplication::focusWidget(), &ev);
+    };
+    const bool cyrillic = GetParam() == 0;
+    gui::Script script;
+    script.then([&] { press(Qt::Key_F12, 96, "", Qt::NoModifier); }).then([&] {
+        EXPECT_EQ(readings(), 1);
+        if (cyrillic)
+            press(Qt::Key(0x0419), 24, "\xd0\xb9", Qt::ControlModifier);
+        else
+            press(Qt::Key_Semicolon, 24, ";", Qt::ControlModifier);
+    });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(CyrillicAndGreek, ProgramLayout, testing::Values(0, 1));
+
+TEST(Program, AboutBoxNamesThePortSitsOverItsOwnerAndClosesWithOkOrTheCloseBox) {
+    gui::Script script;
+    script.then([] { gui::menu("&Help", "&About")->trigger(); })
+        .waitForWindow("About Bytescope")
+        .then([] {
+            HWND about = Win32_WindowOf(gui::window("About Bytescope"));
+            EXPECT_EQ(Win32_Text(GetDlgItem(about, 403)), PortInUse());
+            EXPECT_EQ(Win32_Text(GetDlgItem(about, 505)), "Version 3.0");
+            EXPECT_FALSE(Win32_IsEnabled(hwndMain));
+            // The client area at (72, 39) dialog units of the owner's: the OK button at x 16
+            // and height 16 gives the base units, 4 and 2 of them.
+            QWidget* ok = Win32_Widget(GetDlgItem(about, IDOK));
+            QWidget* edge = ok->parentWidget(); // the button's static edge
+            int bx = edge->x() / 4, by = edge->height() / 2;
+            QPoint at = Win32_Client(about)->mapToGlobal(QPoint()) -
+                        Win32_Client(hwndMain)->mapToGlobal(QPoint());
+            EXPECT_EQ(at, QPoint(18 * bx, (39 * by + 4) / 8));
+            EXPECT_EQ(edge->size() - ok->size(), QSize(2, 2));
+            EXPECT_LT(lightness(edge, {0, edge->height() / 2}), lightness(ok, {5, 5}))
+                << "the static edge is drawn";
+            QTest::mouseClick(ok, Qt::LeftButton);
+        })
+        .waitFor("the main window", mainActive)
+        .then([] {
+            EXPECT_EQ(gui::window("About Bytescope"), nullptr);
+            EXPECT_TRUE(Win32_IsEnabled(hwndMain));
+            gui::menu("&Help", "&About")->trigger();
+        })
+        .waitForWindow("About Bytescope")
+        .then([] { gui::window("About Bytescope")->close(); })
+        .waitFor("the main window", mainActive)
+        .then([] {
+            EXPECT_EQ(gui::window("About Bytescope"), nullptr);
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+// The help viewer: it says when the manual is missing, shows it once it is there (one viewer,
+// raised again), and stays usable while the About box keeps the main window from input.
+TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) {
+    QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("BYTESCOPE.HLP");
+    QFile::remove(beside);
+    auto viewer = [] {
+        QWidget* w = gui::window("BYTESCOPE.HLP - Help");
+        return qobject_cast<QTextBrowser*>(w ? w : gui::window("Help"));
+    };
+    gui::Script script;
+    script.then([] { gui::menu("&Help", "&Help Topics")->trigger(); })
+        .waitFor("the help viewer", [&] { return viewer() != nullptr; })
+        .then([&] {
+            EXPECT_TRUE(
+                viewer()->toPlainText().contains("Cannot find the help file \"BYTESCOPE.HLP\""));
+            ASSERT_TRUE(QFile::copy(BYTESCOPE_SOURCE_DIR "/docs/BYTESCOPE.HLP", beside));
+            gui::menu("&Help", "&Help Topics")->trigger();
+        })
+        .waitFor("the manual", [] { return gui::window("BYTESCOPE.HLP - Help") != nullptr; })
+        .then([&] {
+            EXPECT_TRUE(viewer()->toPlainText().contains("CAUTION"));
+            gui::menu("&Help", "&About")->trigger();
+        })
+        .waitForWindow("About Bytescope")
+        .then([&] { viewer()->activateWindow(); })
+        .waitFor("the viewer active", [&] { return viewer()->isActiveWindow(); })
+        .then([&] {
+            int before = viewer()->verticalScrollBar()->value();
+            key(Qt::Key_PageDown);
+            EXPECT_GT(viewer()->verticalScrollBar()->value(), before) << "the viewer took no key";
+            gui::window("About Bytescope")->close();
+        })
+        .waitFor("the main window", mainActive)
+        .then([] { key(Qt::Key_F12); })
+        .then([] {
+            EXPECT_EQ(readings(), 1) << "the program goes on";
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+    QFile::remove(beside);
+}

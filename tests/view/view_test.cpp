@@ -1,0 +1,418 @@
+// The table view in the running program: what each paint leaves on the screen (texts, places and
+// colours, character by character), a few pixels, and both scroll bars driven as a person does.
+#include <QContextMenuEvent>
+#include <QImage>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
+
+#include <map>
+#include <memory>
+
+#include "gui.h"
+#include "port.h"
+#include "readlog.h"
+#include "recording_backend.h"
+#include "view.h"
+
+using gui::key;
+
+namespace {
+
+std::vector<Win32DrawOp> trace;
+testsupport::ScriptedBackend* port = nullptr;
+
+void install() {
+    auto backend = std::make_unique<testsupport::ScriptedBackend>(0, 0x80, 0x0B);
+    port = backend.get();
+    portio::install({std::move(backend), "test port", "Test port"});
+    Win32_SetDrawTrace(&trace);
+}
+
+// Reading i shows data i % 256, control (i / 256) % 16 and status bits 3-7 from i / 4096, so that
+// each of 32001 readings can be told apart.
+void show(int i) {
+    port->set(888, i & 0xFF);
+    port->set(889, (((i >> 12) & 0x1F) << 3) ^ 0x80);
+    port->set(890, ((i >> 8) & 0x0F) ^ 0x0B);
+}
+void read(int i) {
+    show(i);
+    READ_PORT();
+}
+
+QWidget* client() {
+    return Win32_Client(hwndMain);
+}
+QScrollBar* vbar() {
+    return Win32_ScrollBar(hwndMain, SB_VERT);
+}
+int paints() {
+    return int(std::count_if(trace.begin(), trace.end(), [](const Win32DrawOp& op) {
+        return op.kind == Win32DrawOp::BeginPaint && op.hwnd == hwndMain;
+    }));
+}
+
+using Screen = std::map<std::pair<int, int>, std::string>; // (y, x) -> "text colours"
+
+// What the main window's last paint left: each text at its place, later text over earlier,
+// each character with the letter of its colour (k black, g green, r red, b blue, w, y).
+Screen screen() {
+    Screen out;
+    for (const auto& op : trace) {
+        if (op.hwnd != hwndMain || op.kind == Win32DrawOp::BeginPaint)
+            out.clear();
+        if (op.hwnd != hwndMain || op.kind != Win32DrawOp::Text)
+            continue;
+        const std::map<COLORREF, char> letters = {
+            {0, 'k'}, {32000, 'g'}, {235, 'r'}, {0xFF0000, 'b'}, {0xFFFFFF, 'w'}, {0x00FFFF, 'y'}};
+        std::string& cell = out[{op.y, op.x}];
+        std::string text = cell.substr(0, cell.find(' ')),
+                    ink = cell.substr(text.size() + !cell.empty());
+        text.resize(std::max(text.size(), op.text.size()));
+        ink.resize(text.size());
+        for (size_t i = 0; i < op.text.size(); ++i) {
+            text[i] = op.text[i] == ' ' ? '_' : op.text[i];
+            ink[i] = letters.count(op.color) ? letters.at(op.color) : '?';
+        }
+        cell = text + " " + ink;
+    }
+    return out;
+}
+
+// The screen a paint must leave: the header, then records on lines, {record, line}; the row on
+// line 1 at the top of the view is the newest, in its colours; all others are black.
+Screen expected(const std::vector<std::pair<int, int>>& rows, int left) {
+    Screen out;
+    auto put = [&](int y, int x, std::string text, std::string ink) {
+        std::replace(text.begin(), text.end(), ' ', '_');
+        if (ink.size() == 1)
+            ink.assign(text.size(), ink[0]);
+        out[{y, x}] = text + " " + ink;
+    };
+    if (nVscrollPos == 0)
+        put(0, left,
+            "     Time           Data Out        Dec.         Status In        Dec.        "
+            "Control Out      Dec.",
+            "k");
+    const char* colours[TABLE_COLUMNS] = {"g", "r", "r", "bbbbbkkk", "b", "kkkkrrrr", "r"};
+    for (auto [i, line] : rows) {
+        const data& r = list[i];
+        const char* fields[TABLE_COLUMNS] = {r.data_entry, r.DB, r.DD, r.SB, r.SD, r.CB, r.CD};
+        for (int c = 0; c < TABLE_COLUMNS; ++c)
+            put(line * cyChar, ColumnLeft(left, TableColumn(c), cxChar), fields[c],
+                line == 1 && nVscrollPos == 0 ? colours[c] : "k");
+    }
+    return out;
+}
+
+// Resizes the main window until its client area is `width` x `height`, with the scroll bars
+// that size calls for, and the program has been told. The window system answers a resize later:
+// the size counts once it has lasted through that answer.
+void resizeClient(int width, int height) {
+    QWidget* frame = Win32_Widget(hwndMain);
+    for (int lasted = 0, attempt = 0; lasted < 2 && attempt < 20; ++attempt) {
+        if (client()->size() == QSize(width, height))
+            ++lasted;
+        else
+            frame->resize(frame->size() + QSize(width, height) - client()->size()), lasted = 0;
+        QTest::qWait(10);
+        client()->repaint(); // the ranges decide which bars stand beside the client
+    }
+    ASSERT_EQ(QSize(cxClient, cyClient), QSize(width, height));
+}
+
+void quit() {
+    key(Qt::Key_Q, Qt::ControlModifier);
+}
+
+} // namespace
+
+TEST(View, StartScreenIsBlackWithThreeCentredTextsUntilTheFirstReading) {
+    install();
+    gui::Script script;
+    script.then([] {
+        trace.clear();
+        client()->repaint();
+        ASSERT_EQ(trace.size(), 7u);
+        EXPECT_EQ(trace[1].kind, Win32DrawOp::Fill);
+        EXPECT_EQ(trace[1].color, 0x000000u);
+        EXPECT_EQ(QRect(trace[1].x, trace[1].y, trace[1].width, trace[1].height), client()->rect());
+        const int step = trace[5].y / 2; // a line of the start-screen font, 28 pixels high
+        EXPECT_EQ(trace[2].height, 28);
+        const std::pair<const char*, int> lines[] = {
+            {"Read the Help file before operating this program", 7},
+            {"with hardware connected to the parallel port.", 8},
+            {"CAUTION!", 5},
+            {"Bytescope - A Parallel Port Application", 2},
+            {"for Windows 9x", 3}};
+        for (int k = 0; k < 5; ++k) {
+            const Win32DrawOp& op = trace[size_t(k) + 2];
+            EXPECT_EQ(op.text, lines[k].first);
+            EXPECT_EQ(op.color, k == 2 ? 0x00FFFFu : 0xFFFFFFu) << "yellow CAUTION!, else white";
+            EXPECT_EQ(op.bkMode, TRANSPARENT);
+            EXPECT_EQ(op.y, lines[k].second * step) << op.text;
+            EXPECT_LE(std::abs(2 * op.x + op.width - client()->width()), 1) << "centred";
+        }
+        EXPECT_EQ(hfFont, nullptr) << "the font outlives its paint";
+        QImage img = client()->grab().toImage();
+        EXPECT_EQ(img.pixelColor(2, 2), QColor(Qt::black));
+        int yellow = 0;
+        for (int x = trace[4].x; x < trace[4].x + trace[4].width; ++x)
+            yellow += img.pixelColor(x, trace[4].y + trace[4].height / 2).red() > 200 &&
+                      img.pixelColor(x, trace[4].y + trace[4].height / 2).blue() < 90;
+        EXPECT_GT(yellow, 5);
+        quit();
+    });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+TEST(View, TheNewestReadingShowsInColourUnderTheHeaderAndOlderOnesInBlackBelow) {
+    install();
+    gui::Script script;
+    for (int i : {1, 2, 0x1FFFF}) // the last with every bit the masks keep set
+        script.then([i] {
+            show(i);
+            key(Qt::Key_F12);
+        });
+    script.then([] {
+        EXPECT_STREQ(list[2].SB, "11111000");
+        EXPECT_STREQ(list[2].CB, "00001111");
+        EXPECT_EQ(screen(), expected({{2, 1}, {1, 2}, {0, 3}}, cxChar));
+        // What reaches the screen: red and blue on the newest row, none below it.
+        QImage img = client()->grab().toImage();
+        auto coloured = [&](int line) {
+            int n = 0;
+            for (int y = line * cyChar; y < (line + 1) * cyChar; ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    QColor c = img.pixelColor(x, y);
+                    n += std::max(c.red(), c.blue()) > 150 && c.green() < 90;
+                }
+            return n;
+        };
+        EXPECT_GT(coloured(1), 40);
+        EXPECT_EQ(coloured(2), 0);
+        quit();
+    });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+TEST(View, ScrollingMovesTheRowsStopsAtTheEndsAndNewReadingsWaitForTheTop) {
+    install();
+    gui::Script script;
+    script
+        .then([] {
+            for (int i = 0; i < 5; ++i)
+                read(i);
+        })
+        .then([] {
+            resizeClient(700, 4 * cyChar - 1); // three whole lines: range 5 + 2 - 3
+            EXPECT_EQ(nVscrollMax, 4);
+            vbar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        })
+        .then([] {
+            EXPECT_EQ(screen(), expected({{3, 1}, {2, 2}, {1, 3}}, cxChar)) << "top line empty";
+            trace.clear();
+            show(99);
+            key(Qt::Key_F12);
+        })
+        .then([] {
+            EXPECT_EQ(paints(), 0) << "scrolled down, a reading does not repaint";
+            EXPECT_EQ(nVscrollMax, 4) << "the range grows only at the next paint";
+            client()->repaint();
+            EXPECT_EQ(nVscrollMax, 5);
+            EXPECT_EQ(screen(), expected({{3, 1}, {2, 2}, {1, 3}}, cxChar));
+            vbar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        })
+        .then([] {
+            // Record 0 on the top line, and below it nothing: the rows shown while scrolled are
+            // those of the last paint at the top, and the reading since waits for it.
+            EXPECT_EQ(screen(), expected({{0, 0}}, cxChar));
+            trace.clear();
+            vbar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        })
+        .then([] {
+            EXPECT_EQ(paints(), 0) << "line down at the bottom changes nothing";
+            resizeClient(700, 6 * cyChar); // range 6 + 2 - 6: the position follows the maximum
+            EXPECT_EQ(nVscrollPos, 2);
+            vbar()->triggerAction(QAbstractSlider::SliderPageStepSub); // 6 asked, 2 given
+        })
+        .then([] {
+            EXPECT_EQ(screen(), expected({{5, 1}, {4, 2}, {3, 3}, {2, 4}, {1, 5}}, cxChar));
+            resizeClient(40 * cxChar, 12 * cyChar);
+            EXPECT_EQ(nHscrollMax, 2 + 36);
+            Win32_ScrollBar(hwndMain, SB_HORZ)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        })
+        .then([] {
+            EXPECT_EQ(screen(), expected({{5, 1}, {4, 2}, {3, 3}, {2, 4}, {1, 5}, {0, 6}}, 0));
+            Win32_ScrollBar(hwndMain, SB_HORZ)->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        })
+        .then([] {
+            trace.clear();
+            Win32_ScrollBar(hwndMain, SB_HORZ)->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        })
+        .then([] {
+            EXPECT_EQ(paints(), 0) << "line left at the left edge changes nothing";
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+// Only Win32's actions move the view: the thumb dragged (tracked, the release adding nothing),
+// trough clicks, and the bar's context menu; the wheel and middle clicks do nothing.
+TEST(View, TheScrollBarsReportOnlyWhatWin32sDo) {
+    install();
+    static int tracked = -1;
+    auto part = [](QStyle::SubControl which) {
+        QStyleOptionSlider opt;
+        opt.initFrom(vbar());
+        opt.orientation = Qt::Vertical;
+        opt.maximum = vbar()->maximum();
+        opt.sliderPosition = opt.sliderValue = vbar()->sliderPosition();
+        opt.pageStep = opt.singleStep = 1;
+        return vbar()->style()->subControlRect(QStyle::CC_ScrollBar, &opt, which, vbar()).center();
+    };
+    auto contextMenu = [] {
+        QPoint at(vbar()->width() / 2, vbar()->height() / 2);
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, at, vbar()->mapToGlobal(at));
+        QApplication::sendEvent(vbar(), &ev);
+    };
+    auto menuOpen = [] { return QApplication::activePopupWidget() != nullptr; };
+    gui::Script script;
+    script
+        .then([] {
+            for (int i = 0; i < 40; ++i)
+                read(i);
+        })
+        .then([&] {
+            resizeClient(600, 10 * cyChar); // range 40 + 2 - 10
+            QPoint trough = part(QStyle::SC_ScrollBarAddPage);
+            QWheelEvent wheel(trough, vbar()->mapToGlobal(trough), {}, {0, -120}, Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(vbar(), &wheel);
+            QApplication::sendEvent(client(), &wheel);
+            QTest::mouseClick(vbar(), Qt::MiddleButton, {}, trough);
+            EXPECT_EQ(nVscrollPos, 0);
+            EXPECT_EQ(vbar()->sliderPosition(), 0) << "the thumb moved by itself";
+            QTest::mouseClick(vbar(), Qt::LeftButton, {}, trough);
+            EXPECT_EQ(nVscrollPos, 10) << "a trough click is a page";
+            QPoint from = part(QStyle::SC_ScrollBarSlider);
+            QTest::mousePress(vbar(), Qt::LeftButton, {}, from);
+            QTest::mouseMove(vbar(), from + QPoint(0, 5));
+            QTest::mouseMove(vbar(), from + QPoint(0, 20));
+            tracked = nVscrollPos;
+            EXPECT_GT(tracked, 10);
+            EXPECT_LT(tracked, 32);
+        })
+        .then([&] {
+            Screen top; // the top line while tracking shows older row `tracked` - 1
+            for (const auto& [at, drawn] : screen())
+                if (at.first == 0)
+                    top[at] = drawn;
+            EXPECT_EQ(top, expected({{40 - tracked, 0}}, cxChar)) << "the view follows the thumb";
+            QTest::mouseRelease(vbar(), Qt::LeftButton, {}, part(QStyle::SC_ScrollBarSlider));
+            EXPECT_EQ(nVscrollPos, tracked) << "the release adds nothing";
+            contextMenu();
+        })
+        .waitFor("the context menu", menuOpen)
+        .then([] {
+            key(Qt::Key_Down); // Scroll Here: a position the program does not follow
+            key(Qt::Key_Return);
+        })
+        .then([&] {
+            EXPECT_EQ(nVscrollPos, tracked);
+            EXPECT_EQ(vbar()->sliderPosition(), tracked);
+            contextMenu();
+        })
+        .waitFor("the context menu", menuOpen)
+        .then([] {
+            for (int i = 0; i < 3; ++i) // Scroll Here, Top, Bottom
+                key(Qt::Key_Down);
+            key(Qt::Key_Return);
+        })
+        .then([] {
+            EXPECT_EQ(nVscrollPos, 32);
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+// When the vertical bar appears during a paint, the narrower client area reaches the program
+// before the horizontal range is worked out, within the same paint.
+TEST(View, ABarShownDuringAPaintResizesTheClientBeforeTheNextRange) {
+    install();
+    gui::Script script;
+    script.then([] { read(0); }).then([] {
+        // As wide as the table and all but one character more: no horizontal range.
+        resizeClient(nMaxWidth + 3 * cxChar - 1, 12 * cyChar);
+        ASSERT_EQ(nHscrollMax, 0);
+        for (int i = 1; i < 12; ++i)
+            read(i);
+        const int wide = cxClient;
+        client()->repaint(); // the paint in which the vertical bar appears
+        EXPECT_EQ(cxClient, wide - vbar()->sizeHint().width());
+        EXPECT_EQ(nHscrollMax, HscrollMaxFor(nMaxWidth, cxClient, cxChar));
+        EXPECT_GT(nHscrollMax, 0);
+        EXPECT_EQ(client()->width(), cxClient) << "the widgets followed at once";
+        quit();
+    });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+TEST(View, HeldF12ReadsOncePerPressAndMergesTheRepaints) {
+    install();
+    gui::Script script;
+    script
+        .then([] {
+            trace.clear();
+            for (int i = 0; i < 50; ++i)
+                QCoreApplication::postEvent(client(), new QKeyEvent(QEvent::KeyPress, Qt::Key_F12,
+                                                                    Qt::NoModifier, {}, true));
+        })
+        .then([] {
+            EXPECT_EQ(e, 49);
+            EXPECT_GE(paints(), 1);
+            EXPECT_LE(paints(), 2);
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}
+
+// A full log: every line shows the row it should, at the top, in the middle and at the bottom,
+// and nothing is drawn outside the client area (the rows beyond it are skipped).
+TEST(View, AFullLogShowsTheRightRowsEverywhere) {
+    install();
+    for (int i = 0; i <= LOG_LIMIT; ++i) {
+        show(i);
+        Read_Port();
+        Format_Data();
+    }
+    // Line L shows older row L + position - 1, that is record LOG_LIMIT - (L + position - 1).
+    auto check = [] {
+        std::vector<std::pair<int, int>> rows;
+        for (int line = 0; line * cyChar < cyClient; ++line)
+            if (int older = line + nVscrollPos - 1; older >= 0 && older <= LOG_LIMIT)
+                rows.push_back({LOG_LIMIT - older, line});
+        EXPECT_EQ(screen(), expected(rows, cxChar)) << "at position " << nVscrollPos;
+    };
+    gui::Script script;
+    script
+        .then([&] {
+            resizeClient(700, 30 * cyChar + 5);
+            EXPECT_EQ(nVscrollMax, 32003 - 30);
+            check();
+            vbar()->setSliderDown(true);
+            vbar()->setSliderPosition(nVscrollMax / 2);
+        })
+        .then([&] {
+            EXPECT_EQ(nVscrollPos, nVscrollMax / 2);
+            check();
+            vbar()->setSliderDown(false);
+            vbar()->triggerAction(QAbstractSlider::SliderToMaximum);
+        })
+        .then([&] {
+            check(); // the oldest reading on line 28, then a blank line
+            EXPECT_EQ(screen().rbegin()->first.first, 28 * cyChar);
+            quit();
+        });
+    EXPECT_EQ(script.runProgram(), 0);
+}

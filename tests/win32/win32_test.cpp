@@ -1,0 +1,192 @@
+// The Win32 layer held to Win32's order of messages where the program cannot show it: creation,
+// the posted queue and its end, sizes on minimising and during a paint, the menu loop's end, the
+// 8-bit code page.
+#include <QApplication>
+#include <QLayout>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "win32_qt.h"
+#include "windows.h"
+
+namespace {
+
+struct Seen {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Seen> seen;
+constexpr UINT kRangeSet = WM_USER + 99; // noted when SetScrollRange has returned
+int growRangeInPaint = -1;               // the vertical range the next paint sets, when >= 0
+
+LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    seen.push_back({msg, wParam, lParam});
+    switch (msg) {
+    case WM_DESTROY: PostQuitMessage(7); return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        if (growRangeInPaint >= 0) {
+            SetScrollRange(hwnd, SB_VERT, 0, growRangeInPaint, FALSE);
+            seen.push_back({kRangeSet, 0, 0});
+            growRangeInPaint = -1;
+        }
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+HWND makeWindow() {
+    static HINSTANCE__ module{&g_ModuleResources};
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = &module;
+    wc.lpszMenuName = MAKEINTRESOURCE(600);
+    wc.lpszClassName = "Test";
+    EXPECT_NE(RegisterClassA(&wc), 0);
+    HWND h = CreateWindowExA(0, "Test", "Test", WS_CAPTION | WS_VSCROLL | WS_VISIBLE, CW_USEDEFAULT,
+                             CW_USEDEFAULT, 400, 300, nullptr, nullptr, &module, nullptr);
+    EXPECT_NE(h, nullptr);
+    return h;
+}
+
+std::vector<Seen> sizes() {
+    std::vector<Seen> out;
+    for (const Seen& s : seen)
+        if (s.msg == WM_SIZE)
+            out.push_back(s);
+    return out;
+}
+
+} // namespace
+
+TEST(Win32, CreationPostedMessagesAndTheQuitComeInWin32sOrder) {
+    HWND h = makeWindow();
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0].msg, WM_CREATE);
+    EXPECT_EQ(seen[1].msg, WM_SIZE) << "the first size comes before CreateWindowExA returns";
+    seen.clear();
+    PostMessageA(h, WM_USER + 1, 1, 0);
+    PostMessageA(h, WM_USER + 2, 2, 0);
+    PostMessageA(h, WM_CLOSE, 0, 0);
+    PostMessageA(h, WM_USER + 3, 3, 0); // the window is gone when its turn comes
+    MSG msg;
+    std::vector<UINT> got;
+    while (GetMessageA(&msg, nullptr, 0, 0)) {
+        got.push_back(msg.message);
+        DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(got, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_CLOSE}));
+    EXPECT_EQ(msg.message, UINT(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 7u);
+    EXPECT_EQ(Win32_Widget(h), nullptr);
+}
+
+TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
+    HWND h = makeWindow();
+    QWidget* frame = Win32_Widget(h);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    const int width = Win32_Client(h)->width();
+    seen.clear();
+    frame->showMinimized();
+    QTest::qWait(20);
+    frame->showNormal();
+    QTest::qWait(20);
+    frame->showMaximized();
+    QTest::qWait(20);
+    std::vector<Seen> s = sizes();
+    ASSERT_GE(s.size(), 3u);
+    EXPECT_EQ(s[0].wParam, WPARAM(SIZE_MINIMIZED));
+    EXPECT_EQ(s[0].lParam, 0) << "0 x 0";
+    EXPECT_EQ(s[1].wParam, WPARAM(SIZE_RESTORED)) << "even at the size it had before";
+    EXPECT_EQ(LOWORD(s[1].lParam), width);
+    EXPECT_EQ(s.back().wParam, WPARAM(SIZE_MAXIMIZED));
+    RECT rc;
+    GetClientRect(h, &rc);
+    EXPECT_EQ(rc.right, LOWORD(s.back().lParam));
+}
+
+TEST(Win32, ABarShownDuringAPaintSizesTheClientBeforeSetScrollRangeReturns) {
+    HWND h = makeWindow();
+    QWidget* client = Win32_Client(h);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Win32_Widget(h)));
+    SetScrollRange(h, SB_VERT, 0, 0, FALSE); // no range: no bar
+    const int wide = client->width();
+    seen.clear();
+    growRangeInPaint = 10;
+    client->repaint();
+    std::vector<UINT> order;
+    for (const Seen& s : seen)
+        if (s.msg == WM_SIZE || s.msg == kRangeSet)
+            order.push_back(s.msg);
+    EXPECT_EQ(order, (std::vector<UINT>{WM_SIZE, kRangeSet}));
+    std::vector<Seen> s = sizes();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_LT(LOWORD(s[0].lParam), wide);
+    EXPECT_EQ(LOWORD(s[0].lParam), client->width()) << "the size told is the size it has";
+}
+
+TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
+    HWND h = makeWindow();
+    QWidget* frame = Win32_Widget(h);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    QMenuBar* bar = Win32_MenuBar(h);
+    seen.clear();
+    QTest::mouseMove(bar, bar->actionGeometry(bar->actions()[1]).center()); // over the closed bar
+    QTest::qWait(20);
+    EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const Seen& s) {
+        return s.msg == WM_MENUSELECT;
+    })) << "the pointer over the closed bar is no menu loop";
+    bar->setActiveAction(bar->actions()[1]); // opens the Read menu, as a click does
+    QTest::qWait(20);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    if (QWidget* still = QApplication::activePopupWidget())
+        QTest::keyClick(still, Qt::Key_Escape);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::qWait(50);
+    int closings = 0, highlights = 0;
+    std::erase_if(seen, [](const Seen& s) { return s.msg != WM_MENUSELECT; });
+    for (const Seen& s : seen) {
+        closings += HIWORD(s.wParam) == 0xFFFF && s.lParam == 0;
+        highlights += HIWORD(s.wParam) != 0xFFFF;
+    }
+    EXPECT_GE(highlights, 2) << "the Read title, then its item";
+    EXPECT_EQ(closings, 1);
+    EXPECT_EQ(HIWORD(seen.back().wParam), 0xFFFF) << "the closing comes last";
+}
+
+TEST(Win32, EightBitTextsAreWindows1252BothWays) {
+    static std::string back;
+    auto proc = [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+        if (msg != WM_INITDIALOG)
+            return FALSE;
+        std::string all;
+        for (int c = 1; c < 256; ++c)
+            all += char(c);
+        SetDlgItemTextA(dlg, 318, all.c_str());
+        char text[300];
+        GetDlgItemTextA(dlg, 318, text, sizeof text);
+        back = text;
+        EXPECT_EQ(GetDlgItemTextA(dlg, 318, text, 10), 9u) << "cut to the buffer, NUL and all";
+        EXPECT_EQ(std::string(text), all.substr(0, 9));
+        EXPECT_EQ(Win32_Text(GetDlgItem(dlg, 318)), all);
+        EndDialog(dlg, 5);
+        return TRUE;
+    };
+    static HINSTANCE__ module{&g_ModuleResources};
+    EXPECT_EQ(DialogBoxParamA(&module, MAKEINTRESOURCE(321), nullptr, proc, 0), 5);
+    ASSERT_EQ(back.size(), 255u);
+    for (int c = 1; c < 256; ++c)
+        EXPECT_EQ(static_cast<unsigned char>(back[size_t(c - 1)]), c) << "byte " << c;
+}
