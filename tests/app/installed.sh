@@ -31,7 +31,9 @@ if [ "${1:-}" = --inside ]; then
                 { echo "Help Topics did not find the installed manual" >&2; exit 1; }
         fi
         xdotool windowfocus --sync "$win" key ctrl+q
-        wait $pid
+        status=0
+        wait $pid || status=$?
+        [ $status -eq 0 ] || { echo "with $*: Ctrl+Q ended it with $status" >&2; exit 1; }
     }
     shot plain
     printf 'QWidget { background: red; }\n' >"$work/red.qss"

@@ -186,6 +186,9 @@ TEST(Win32, EightBitTextsAreWindows1252BothWays) {
     };
     static HINSTANCE__ module{&g_ModuleResources};
     EXPECT_EQ(DialogBoxParamA(&module, MAKEINTRESOURCE(321), nullptr, proc, 0), 5);
+    PostQuitMessage(0); // the loop frees what the dialog left
+    MSG msg;
+    EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));
     ASSERT_EQ(back.size(), 255u);
     for (int c = 1; c < 256; ++c)
         EXPECT_EQ(static_cast<unsigned char>(back[size_t(c - 1)]), c) << "byte " << c;

@@ -134,16 +134,16 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND, UINT, UINT) {
     for (;;) {
         if (takeQueued(lpMsg))
             return TRUE;
-        if (quitPosted) {
-            quitPosted = false;
-            *lpMsg = MSG{nullptr, WM_QUIT, WPARAM(quitCode), 0, 0, {0, 0}};
-            return FALSE;
-        }
         // No event handler of any widget is running here, so the widgets and records of windows
         // destroyed since the last wait can go. Qt would not delete them by itself: the program
         // never enters Qt's own event loop, whose return is where deleteLater() takes effect.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         win32::freeDestroyedWindows();
+        if (quitPosted) {
+            quitPosted = false;
+            *lpMsg = MSG{nullptr, WM_QUIT, WPARAM(quitCode), 0, 0, {0, 0}};
+            return FALSE;
+        }
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     }
 }

@@ -48,6 +48,9 @@ std::vector<HWND>& destroyedWindows() {
 // Input to a top-level window that EnableWindow disabled goes nowhere. In Win32 such a window
 // looks as before; only its input stops, so the widgets are not disabled.
 class DisabledInputFilter : public QObject {
+public:
+    using QObject::QObject;
+
 protected:
     bool eventFilter(QObject* obj, QEvent* ev) override {
         static const QSet<QEvent::Type> input = {QEvent::KeyPress,
@@ -293,7 +296,7 @@ bool isLive(HWND hwnd) {
 HWND newWindow() {
     static bool filtering = false;
     if (!filtering) {
-        qApp->installEventFilter(new DisabledInputFilter);
+        qApp->installEventFilter(new DisabledInputFilter(qApp));
         filtering = true;
     }
     HWND h = new HWND__;
