@@ -17,7 +17,7 @@ struct Case {
     int status;
     std::string out;    // exact, or a pattern after "~"
     std::string err;    // exact
-    const char* writes; // register writes: "d65" data 65, "c14" control byte 14
+    const char* writes; // register writes: "d65" ppdev data 65, "c14" control byte 14, "o888=7"
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -61,8 +61,12 @@ const Case kCases[] = {
          "\",\"data_binary\":\"01000001\",\"data\":65,\"status_binary\":\"11011000\",\"status\":"
          "216,\"control_binary\":\"00000111\",\"control\":7\\}\n",
      S, ""},
-    {"", "--port simulated read", 0, "~" + T + " 00000000 0 11111000 248 00000111 7\n",
+    {"", "--port simulated write data 5", 0, "~" + T + " 00000101 5 11111000 248 00000111 7\n",
      "bytescope-cli: Simulated port: chosen with --port simulated\n", ""},
+    {"", "--port simulated write control 5", 0, "~" + T + " 00000000 0 11111000 248 00000101 5\n",
+     "bytescope-cli: Simulated port: chosen with --port simulated\n", ""},
+    {"root io=07,78,04", "--port direct write data 7", 0, "~" + T + " 00000111 7 .*\n",
+     "bytescope-cli: Port: direct I/O at 0x378\n", "o888=7"},
     // Ports that cannot be used: why, the fix, status 1, nothing claimed.
     {"1@53248 open=EACCES", "--port {dev}/parport1 read", 1, "", E + "1" + kLp + "\n", ""},
     {"", "--port {dev}/parport7 pins", 1, "",
@@ -147,12 +151,15 @@ TEST_P(Cli, PrintsWritesAndExitsAsDocumented) {
         if (call.request == PPWDATA || call.request == PPWCONTROL)
             writes += (writes.empty() ? "" : " ") +
                       std::string(call.request == PPWDATA ? "d" : "c") + std::to_string(call.value);
+    for (auto [port, value] : m.system.outs)
+        writes += "o" + std::to_string(port) + "=" + std::to_string(value);
     EXPECT_EQ(writes, c.writes);
     EXPECT_TRUE(m.system.files.empty()) << "the port is given back";
+    EXPECT_TRUE(m.system.calls.empty() || m.system.calls.back().request == PPRELEASE);
     EXPECT_TRUE(c.status == 0 || m.system.calls.empty()) << "nothing claimed";
     bool ports = std::string(c.args) == "ports";
     EXPECT_TRUE(!(c.status == 2 || ports) || m.system.opened.empty()) << "nothing opened";
-    EXPECT_TRUE(!ports || m.system.ioperms.empty() ||
+    EXPECT_TRUE(m.system.iopermError || m.system.ioperms.empty() ||
                 m.system.ioperms == (std::vector<bool>{true, false}))
         << "the privilege asked for is given back";
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bitset>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -53,7 +54,7 @@ TEST(ReadPort, ReadsEachRegisterOnceAndMasksIt) {
     }
 }
 
-TEST(WritePort, PutsOutputOnTheChosenRegisterAndReadsBackTheSame) {
+TEST(WritePort, PutsOutputOnTheChosenRegister) {
     const struct {
         int write, output;
         unsigned short port; // 0: nothing written
@@ -67,10 +68,8 @@ TEST(WritePort, PutsOutputOnTheChosenRegisterAndReadsBackTheSame) {
         WRITE = c.write;
         Output = c.output;
         WritePort();
-        std::vector<PortAccess> expected;
-        if (c.port)
-            expected.push_back({PortAccess::Out, c.port, c.byte});
-        EXPECT_EQ(log, expected);
+        ASSERT_EQ(log.size(), c.port ? 1u : 0u);
+        EXPECT_TRUE(!c.port || log[0] == (PortAccess{PortAccess::Out, c.port, c.byte}));
     }
 }
 
@@ -101,10 +100,7 @@ TEST(Formatting, EveryValueInBinaryAndDecimal) {
     for (int v = 0; v < 256; v++) {
         memset(binary, 'x', sizeof binary);
         convert(v);
-        std::string digits;
-        for (int n = 7; n >= 0; n--)
-            digits += (v >> n) & 1 ? '1' : '0';
-        ASSERT_EQ(binary, digits);
+        ASSERT_EQ(binary, std::bitset<8>(v).to_string());
         for (size_t i = 8; i < sizeof binary; i++)
             ASSERT_EQ(binary[i], '\0');
     }
@@ -147,17 +143,12 @@ TEST(Formatting, TimeOfDayInLocalTime) {
         EXPECT_STREQ(clock, c.micros);
     }
     installRecording(std::make_unique<ScriptedBackend>(0, 0x78, 0x0C));
-    for (int attempt = 0; attempt < 5; attempt++) { // until the second stays put
-        time_t before = time(nullptr);
-        takeReading();
-        if (time(nullptr) != before)
-            continue;
-        char expected[18];
-        Format_Time(expected, before);
-        EXPECT_STREQ(list[e].data_entry, expected) << "a reading is stamped with the time now";
-        return;
-    }
-    FAIL() << "the clock kept changing its second during the reading";
+    char before[18], after[18];
+    Format_Time(before, time(nullptr));
+    takeReading();
+    Format_Time(after, time(nullptr));
+    EXPECT_TRUE(!strcmp(list[e].data_entry, before) || !strcmp(list[e].data_entry, after))
+        << "a reading is stamped with the time it was taken: " << list[e].data_entry;
 }
 
 } // namespace
