@@ -201,7 +201,7 @@ int readCommand(Args& args, const Opener& open, std::ostream& out, const Context
     if (format == Format::Csv)
         out << "time,data_binary,data,status_binary,status,control_binary,control\n";
     struct timespec next = now(CLOCK_MONOTONIC);
-    for (long long n = 0; n < count; n++) {
+    for (long long n = 0; n < count && out; n++) { // a reader gone ends the series
         if (n > 0 && !sleepUntil(next = later(next, intervalMs * 1000000), context))
             return kInterrupted;
         Read_Registers();
