@@ -100,6 +100,7 @@ const Case kCases[] = {
     {"", "write control 16", 2, "", "INVALID ENTRY: 16\n", ""},
     {"", "pulse data 1 --rest 256", 2, "", "INVALID ENTRY: 256\n", ""},
     {"", "pulse control 00010000", 2, "", "INVALID ENTRY: 00010000\n", ""},
+    {"", "pulse control 1 --rest 16", 2, "", "INVALID ENTRY: 16\n", ""},
     {"", "watch --interval 0 --duration 0", 0,
      "~" + T +
          "\\d{3} 00000000 0 11111000 248 00000111 7\nwatch: 1 samples, 0 changes in .* s "
