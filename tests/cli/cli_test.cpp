@@ -121,6 +121,10 @@ const Case kCases[] = {
      "~[^]*\nBytescope would use the simulated port: {dev}/parport0 is in use by another "
      "program \\(ppdev3\\) - close that program\n",
      "", ""},
+    {"open=EACCES", "ports", 0,
+     "~[^]*\nBytescope would use the simulated port: {dev}/parport0 permission denied - add "
+     "your user to group lp \\(sudo usermod -aG lp \\$USER, then log in again\\)\n",
+     "", ""},
     {"nodev root", "ports", 0, "~[^]*\nBytescope would use direct I/O at 0x378\n", "", ""},
 };
 

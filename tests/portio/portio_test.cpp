@@ -214,6 +214,16 @@ TEST(TimeLimit, EndsAWaitThatWouldNotEndAndRestoresTheSignal) {
     EXPECT_EQ(portio::withTimeLimit(50, readPipe), 1) << "a call that finishes keeps its result";
     raise(SIGRTMIN);
     EXPECT_EQ(handled, 1) << "the previous handler is back";
+    // A caller that blocks the signal finds none of the time limit's left queued for later,
+    // even when the call kept it from arriving.
+    sigset_t rt;
+    sigemptyset(&rt);
+    sigaddset(&rt, SIGRTMIN);
+    pthread_sigmask(SIG_BLOCK, &rt, nullptr);
+    auto deaf = [&] { return pthread_sigmask(SIG_BLOCK, &rt, nullptr), usleep(100000), -EINTR; };
+    EXPECT_EQ(portio::withTimeLimit(20, deaf), -ETIMEDOUT);
+    pthread_sigmask(SIG_UNBLOCK, &rt, nullptr);
+    EXPECT_EQ(handled, 1);
 }
 
 } // namespace
