@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <regex>
 #include <system_error>
 
 #include <unistd.h>
@@ -83,19 +82,21 @@ TEST_P(Choosing, PicksTheBackendAndSaysWhy) {
     fake::Machine m;
     m.build(GetParam().machine);
     portio::Choice choice = portio::choose(m.system, m.roots);
-    const std::string status =
-        std::regex_replace(GetParam().status, std::regex("\\{dev\\}"), m.roots.dev);
+    std::string status = GetParam().status;
+    if (auto at = status.find("{dev}"); at != std::string::npos)
+        status.replace(at, 5, m.roots.dev);
     EXPECT_EQ(choice.status, status);
     ASSERT_NE(choice.backend, nullptr);
-    std::smatch ppdev;
     m.system.io[889] = 0x47;
-    if (std::regex_search(status, ppdev, std::regex("^Port: .*/(parport\\d) \\(ppdev"))) {
-        EXPECT_EQ(choice.shortName, "Port: " + ppdev[1].str());
+    if (auto ppdev = status.find(" (ppdev");
+        status.rfind("Port: ", 0) == 0 && ppdev != std::string::npos) {
+        std::string name =
+            status.substr(status.rfind('/', ppdev) + 1, ppdev - status.rfind('/', ppdev) - 1);
+        EXPECT_EQ(choice.shortName, "Port: " + name);
         ASSERT_EQ(m.system.files.size(), 1u) << "exactly the chosen port stays open";
         int fd = m.system.files.begin()->first;
         bool exclusive = status.find("shared") == std::string::npos;
-        EXPECT_EQ(m.system.files[fd],
-                  (fake::File{m.roots.dev + "/" + ppdev[1].str(), exclusive, true}));
+        EXPECT_EQ(m.system.files[fd], (fake::File{m.roots.dev + "/" + name, exclusive, true}));
         EXPECT_TRUE(m.system.ioperms.empty()) << "no direct I/O while ppdev works";
     } else {
         bool direct = status.find("direct") != std::string::npos;
