@@ -1,102 +1,230 @@
-// _inp/_outp and the status line over whatever backend is installed or chosen. Each case runs
-// in a fresh process, so "nothing installed yet" is real.
-#include "backend.h"
+// The port layer on a stand-in machine: the choice of backend (which port, claimed how, and
+// what the status line tells the user), what the backends leave alone, _inp/_outp over the
+// lazy choice, and this machine's own system calls. Each case runs in a fresh process, so
+// "nothing chosen yet" is real.
+#include "fake_system.h"
 #include "portio.h"
-#include "recording_backend.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <csignal>
+#include <system_error>
 
-#include <sys/ioctl.h>
-
-#include <linux/ppdev.h>
+#include <unistd.h>
 
 namespace {
 
-using testsupport::PortAccess;
+struct Scenario {
+    const char* name;
+    const char* machine; // as fake::Machine::build reads it
+    std::string status;  // "{dev}" stands for the machine's /dev
+};
 
-TEST(PortIO, InstalledBackendSeesEveryAccessInOrder) {
-    auto& log = testsupport::installRecording(
-        std::make_unique<testsupport::ScriptedBackend>(0x5A, 0x87, 0x04));
+void PrintTo(const Scenario& s, std::ostream* os) {
+    *os << s.name;
+}
+
+const std::string kPpdev0 = "Port: {dev}/parport0 (ppdev, base 0x378";
+const std::string kSim0 = "Simulated port: {dev}/parport0";
+const std::string kGroupLp = " permission denied - add your user to group lp (sudo usermod -aG lp "
+                             "$USER, then log in again)";
+const std::string kUnloadLp = " is held by the lp printer driver - unload it (sudo rmmod lp)";
+const std::string kNoPortBehind =
+    " has no port behind it - load the port driver (sudo modprobe parport_pc)";
+const std::string kHeld = " is held by another program (no claim within 500 ms) - close that "
+                          "program";
+const std::string kNoPort = "Simulated port: no parallel port found";
+const std::string kEio = " cannot be claimed (" + std::generic_category().message(EIO) +
+                         ") - see the kernel log (sudo dmesg | grep parport)";
+
+const Scenario kScenarios[] = {
+    {"PortAt888", "0@888", kPpdev0 + ")"},
+    {"PrefersThePortAt888", "0@53264 1@8880 2@888", "Port: {dev}/parport2 (ppdev, base 0x378)"},
+    {"PcieCardWhenNothingIsAt888", "3@53264 1@53248", "Port: {dev}/parport1 (ppdev, base 0xd000)"},
+    {"PortWithoutBaseAddress", "0@0", "Port: {dev}/parport0 (ppdev)"},
+    {"PermissionDenied", "0@888 open=EACCES", kSim0 + kGroupLp},
+    {"NoPortAtAll", "", kNoPort},
+    {"NoProcAndNoDev", "noproc nodev", kNoPort},
+    {"PpdevNotLoaded", "0@888 nonode",
+     "Simulated port: parport0 has no device file - load the ppdev module (sudo modprobe ppdev)"},
+    {"NodeWithoutPort", "0@888 open=ENXIO", kSim0 + kNoPortBehind},
+    {"HeldByLpSharesIt", "0@888 excl=ENXIO +lp0", kPpdev0 + ", shared with the lp printer driver)"},
+    {"HeldByLpRefusedWithEbusySharesIt", "0@888 excl=EBUSY +lp0",
+     kPpdev0 + ", shared with the lp printer driver)"},
+    {"RefusedWithoutProcDoesNotWaitForAClaim", "0@888 excl=ENXIO noproc",
+     kSim0 + " is held by another driver (probably lp; /proc/sys/dev/parport cannot be read to "
+             "tell) - unload it (sudo rmmod lp)"},
+    {"HeldByLpAndSharingFails", "0@888 excl=ENXIO shared=ENXIO +lp0", kSim0 + kUnloadLp},
+    {"HeldByAnotherDriverAndSharingFails", "0@888 excl=ENXIO shared=ENXIO +plip0",
+     kSim0 + " is held by the plip driver - unload it (sudo rmmod plip)"},
+    {"SharedWithAnotherProgram", "0@888 excl=ENXIO +ppdev1",
+     kPpdev0 + ", shared with another program (ppdev1))"},
+    {"ClaimedByAnotherProgram", "0@888 excl=ENXIO +ppdev1 *ppdev1",
+     kSim0 + " is in use by another program (ppdev1) - close that program"},
+    {"SharedClaimWaitsTooLong", "0@888 excl=ENXIO shared=ETIMEDOUT +ppdev1", kSim0 + kHeld},
+    {"ExclusiveClaimWaitsTooLong", "0@888 excl=ETIMEDOUT", kSim0 + kHeld},
+    {"RefusedWithNobodyRegistered", "0@888 excl=ENXIO", kSim0 + kNoPortBehind},
+    {"OtherClaimFailuresAreNotRetriedShared", "0@888 excl=EIO +lp0", kSim0 + kEio},
+    {"ClaimFailsSoTheNextPortIsUsed", "0@888 excl=EIO 1@53264",
+     "Port: {dev}/parport1 (ppdev, base 0xd010)"},
+    {"AllFailTheFirstPortExplains", "0@53264 excl=EIO 1@888 open=EACCES",
+     "Simulated port: {dev}/parport1" + kGroupLp},
+    {"DirectIoWhenPrivilegedAndNoPort", "root", "Port: direct I/O at 0x378"},
+    {"NoDirectIoBehindAPortTheKernelRefused", "0@888 excl=ENXIO shared=ENXIO +lp0 root",
+     kSim0 + kUnloadLp},
+    {"PpdevEvenWhenPrivileged", "0@888 root", kPpdev0 + ")"},
+    {"UnprivilegedMeansSimulated", "eperm", kNoPort},
+};
+
+class Choosing : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(Choosing, PicksTheBackendAndSaysWhy) {
+    fake::Machine m;
+    m.build(GetParam().machine);
+    portio::Choice choice = portio::choose(m.system, m.roots);
+    std::string status = GetParam().status;
+    if (auto at = status.find("{dev}"); at != std::string::npos)
+        status.replace(at, 5, m.roots.dev);
+    EXPECT_EQ(choice.status, status);
+    ASSERT_NE(choice.backend, nullptr);
+    m.system.io[889] = 0x47;
+    if (auto ppdev = status.find(" (ppdev");
+        status.rfind("Port: ", 0) == 0 && ppdev != std::string::npos) {
+        std::string name =
+            status.substr(status.rfind('/', ppdev) + 1, ppdev - status.rfind('/', ppdev) - 1);
+        EXPECT_EQ(choice.shortName, "Port: " + name);
+        ASSERT_EQ(m.system.files.size(), 1u) << "exactly the chosen port stays open";
+        int fd = m.system.files.begin()->first;
+        bool exclusive = status.find("shared") == std::string::npos;
+        EXPECT_EQ(m.system.files[fd], (fake::File{m.roots.dev + "/" + name, exclusive, true}));
+        EXPECT_TRUE(m.system.ioperms.empty()) << "no direct I/O while ppdev works";
+    } else {
+        bool direct = status.find("direct") != std::string::npos;
+        EXPECT_EQ(choice.shortName, direct ? "Direct 0x378" : "Simulated port");
+        EXPECT_TRUE(m.system.files.empty()) << "every port tried is closed again";
+        EXPECT_EQ(choice.backend->read(889), direct ? 0x47 : 0x78);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, Choosing, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct Backends : ::testing::Test {
+    fake::System sys;
+    int fd = (sys.ports["/dev/parport0"] = {}, sys.open("/dev/parport0"));
+    int claim = sys.ioctl(fd, PPCLAIM, nullptr);
+};
+
+TEST_F(Backends, OnlyTheThreeRegistersAreReached) {
+    sys.io = {{887, 0}, {891, 0}, {0, 0}};
+    std::unique_ptr<portio::Backend> backends[] = {std::make_unique<portio::SimulatedBackend>(),
+                                                   portio::makeDirectBackend(sys),
+                                                   portio::makePpdevBackend(sys, fd)};
+    sys.calls.clear();
+    for (auto& backend : backends) {
+        for (unsigned short address : {887, 891, 0, 0x278, 0x3BC, 0xFFFF}) {
+            EXPECT_EQ(backend->read(address), 0xFF) << address;
+            backend->write(address, 0x00);
+        }
+    }
+    backends[2]->write(889, 0x00); // the status register is read-only
+    EXPECT_TRUE(sys.outs.empty() && sys.calls.empty());
+}
+
+TEST_F(Backends, PpdevControlGoesOutAsTheFourLinesAndTheDirection) {
+    auto backend = portio::makePpdevBackend(sys, fd);
+    sys.calls.clear();
+    for (int control : {0x2B, 0xD4, 0x1A5})
+        backend->write(control > 0xFF ? 888 : 890, control);
+    EXPECT_EQ(sys.calls, (std::vector<fake::Call>{{fd, PPWCONTROL, 0x0B},
+                                                  {fd, PPDATADIR, 1},
+                                                  {fd, PPWCONTROL, 0x04},
+                                                  {fd, PPDATADIR, 0},
+                                                  {fd, PPWDATA, 0xA5}}));
+    ASSERT_EQ(sys.ioctl(fd, PPRELEASE, nullptr), 0); // ppdev refuses register access now
+    EXPECT_EQ(backend->read(888), 0xFF) << "a failed read looks like an empty bus";
+}
+
+TEST(LazyChoice, RunsOnceAtTheFirstAccessAndAChoiceWithoutBackendIsTheSimulatedPort) {
+    int runs = 0;
+    portio::setChooser([&] {
+        runs++;
+        return portio::Choice{nullptr, "Simulated port: why", ""};
+    });
+    EXPECT_EQ(runs, 0) << "nothing is chosen before the port is needed";
+    EXPECT_EQ(_inp(889), 0x78);
+    EXPECT_EQ(_outp(888, 0x15A), 0x5A) << "returns the byte written";
     EXPECT_EQ(_inp(888), 0x5A);
-    EXPECT_EQ(_inp(889), 0x87);
-    EXPECT_EQ(_outp(890, 0x1F3), 0xF3); // returns the byte written
-    EXPECT_EQ(_inp(890), 0xF3);
-    EXPECT_EQ(_outp(888, 0x00), 0x00);
-    EXPECT_EQ(log, (std::vector<PortAccess>{{PortAccess::In, 888, 0x5A},
-                                            {PortAccess::In, 889, 0x87},
-                                            {PortAccess::Out, 890, 0xF3},
-                                            {PortAccess::In, 890, 0xF3},
-                                            {PortAccess::Out, 888, 0x00}}));
-    EXPECT_STREQ(PortIO_Status(), "test port");
-    EXPECT_STREQ(PortIO_ShortName(), "Test port");
+    EXPECT_STREQ(PortIO_Status(), "Simulated port: why");
+    EXPECT_STREQ(PortIO_ShortName(), "Simulated port");
+    EXPECT_EQ(runs, 1);
 }
 
-// A backend that answers with bits beyond the byte, and says when it is gone.
-class WideBackend final : public portio::Backend {
-public:
-    explicit WideBackend(bool* destroyed) : destroyed_(destroyed) {}
-    ~WideBackend() override { *destroyed_ = true; }
-    int read(unsigned short) override { return -1; }
-    void write(unsigned short, int value) override { written = value; }
-    int written = -1;
-
-private:
-    bool* destroyed_;
-};
-
-TEST(PortIO, PassesBytesOnly) {
-    bool destroyed = false;
-    auto backend = std::make_unique<WideBackend>(&destroyed);
-    WideBackend* seen = backend.get();
-    portio::install({std::move(backend), "wide", "Wide"});
-    EXPECT_EQ(_inp(888), 0xFF);
-    EXPECT_EQ(_outp(888, -2), 0xFE);
-    EXPECT_EQ(seen->written, 0xFE);
+TEST(LazyChoice, FailedChoiceFallsBackToTheSimulatedPortAndSaysWhy) {
+    portio::setChooser([]() -> portio::Choice { throw std::runtime_error("no /sys today"); });
+    EXPECT_STREQ(PortIO_Status(), "Simulated port: looking for a parallel port failed (no /sys "
+                                  "today)");
+    EXPECT_STREQ(PortIO_ShortName(), "Simulated port");
+    EXPECT_EQ(_inp(889), 0x78);
 }
-
-TEST(PortIO, InstallingReplacesAndDestroysTheOldBackend) {
-    bool firstGone = false, secondGone = false;
-    portio::install({std::make_unique<WideBackend>(&firstGone), "first", "First"});
-    EXPECT_STREQ(PortIO_Status(), "first");
-    portio::install({std::make_unique<WideBackend>(&secondGone), "second", "Second"});
-    EXPECT_TRUE(firstGone);
-    EXPECT_FALSE(secondGone);
-    EXPECT_STREQ(PortIO_Status(), "second");
-    EXPECT_STREQ(PortIO_ShortName(), "Second");
-}
-
-// Stands in for ppdev and reports the release on stderr, where the exit test can see it.
-class ReportingSystem final : public portio::System {
-public:
-    int open(const std::string&) override { return 7; }
-    int close(int fd) override {
-        std::fprintf(stderr, "close %d;", fd);
-        return 0;
-    }
-    int ioctl(int fd, unsigned long request, void*) override {
-        if (request == PPRELEASE)
-            std::fprintf(stderr, "release %d;", fd);
-        return 0;
-    }
-    int ioperm(unsigned long, unsigned long, bool) override { return -ENOSYS; }
-    int inb(unsigned short) override { return 0xFF; }
-    void outb(unsigned short, int) override {}
-};
 
 TEST(PortIODeathTest, ReleasesThePortAtExit) {
     EXPECT_EXIT(
         {
-            static auto* system = new ReportingSystem; // outlives the installed backend
-            portio::install({portio::makePpdevBackend(*system, 7), "ppdev", "Port: parport0"});
-            _inp(888);
+            static fake::System system; // outlives the installed backend
+            system.ports["/dev/parport0"] = {};
+            int fd = system.open("/dev/parport0");
+            system.ioctl(fd, PPCLAIM, nullptr);
+            // Registered before the port's static, so run after it is gone.
+            std::atexit([] {
+                bool released = system.calls.back().request == PPRELEASE && system.files.empty();
+                std::fprintf(stderr, released ? "released and closed" : "kept");
+            });
+            portio::install({portio::makePpdevBackend(system, fd), "ppdev", "Port: parport0"});
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "release 7;close 7;");
+        ::testing::ExitedWithCode(0), "^released and closed$");
+}
+
+TEST(LinuxSystem, ReportsFailuresAsNegativeErrno) {
+    portio::System& sys = portio::linuxSystem();
+    EXPECT_EQ(sys.open("/nonexistent/parport0"), -ENOENT);
+    EXPECT_EQ(sys.access("/nonexistent/parport0"), -ENOENT);
+    int fd = sys.open("/dev/null");
+    ASSERT_GE(fd, 0);
+    unsigned char byte = 0;
+    EXPECT_EQ(sys.ioctl(fd, PPRSTATUS, &byte), -ENOTTY);
+    EXPECT_EQ(sys.ioctl(fd, PPCLAIM, nullptr), -ENOTTY) << "the bounded claim keeps the error";
+    EXPECT_EQ(sys.close(fd), 0);
+    EXPECT_EQ(sys.close(fd), -EBADF);
+}
+
+int handled = 0;
+
+TEST(TimeLimit, EndsAWaitThatWouldNotEndAndRestoresTheSignal) {
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    std::signal(SIGRTMIN, [](int) { handled++; });
+    auto readPipe = [&] {
+        char c;
+        return read(pipeFds[0], &c, 1) < 0 ? -errno : 1;
+    };
+    EXPECT_EQ(portio::withTimeLimit(50, readPipe), -ETIMEDOUT); // nothing is ever written
+    EXPECT_EQ(handled, 0) << "the time limit's own signals stay its own";
+    ASSERT_EQ(write(pipeFds[1], "x", 1), 1);
+    EXPECT_EQ(portio::withTimeLimit(50, readPipe), 1) << "a call that finishes keeps its result";
+    raise(SIGRTMIN);
+    EXPECT_EQ(handled, 1) << "the previous handler is back";
+    // A caller that blocks the signal finds none of the time limit's left queued for later,
+    // even when the call kept it from arriving.
+    sigset_t rt;
+    sigemptyset(&rt);
+    sigaddset(&rt, SIGRTMIN);
+    pthread_sigmask(SIG_BLOCK, &rt, nullptr);
+    auto deaf = [&] { return pthread_sigmask(SIG_BLOCK, &rt, nullptr), usleep(100000), -EINTR; };
+    EXPECT_EQ(portio::withTimeLimit(20, deaf), -ETIMEDOUT);
+    pthread_sigmask(SIG_UNBLOCK, &rt, nullptr);
+    EXPECT_EQ(handled, 1);
 }
 
 } // namespace
