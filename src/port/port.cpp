@@ -12,6 +12,10 @@ int Output;
 
 void Read_Port(void) {
     Advance_Log();
+    Read_Registers();
+}
+
+void Read_Registers(void) {
     data_reg = _inp(DATA_PORT);
     status_reg = (_inp(STATUS_PORT) & STATUS_MASK) ^ STATUS_INVERTED;
     control_reg = (_inp(CONTROL_PORT) & CONTROL_MASK) ^ CONTROL_INVERTED;

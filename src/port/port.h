@@ -32,6 +32,8 @@ extern int Output;
 
 // Moves the log to the next record, then reads data, status and control, in that order.
 void Read_Port(void);
+// Reads data, status and control into the normalised values, leaving the log alone.
+void Read_Registers(void);
 // Writes Output to the register chosen by WRITE.
 void WritePort(void);
 

@@ -57,9 +57,29 @@ void Format_Time(char* entry, time_t now) {
     memcpy(entry, UNKNOWN_TIME, sizeof UNKNOWN_TIME);
 }
 
+void Format_Clock(char* text, size_t size, time_t seconds, long nanoseconds, int digits) {
+    digits = digits < 0 ? 0 : digits > 9 ? 9 : digits;
+    long fraction = nanoseconds < 0 || nanoseconds > 999999999 ? -1 : nanoseconds;
+    for (int d = digits; d < 9 && fraction >= 0; d++)
+        fraction /= 10;
+    struct tm local;
+    char clock[16];
+    if (fraction < 0 || seconds == (time_t)-1 || localtime_r(&seconds, &local) == nullptr ||
+        strftime(clock, sizeof clock, "%H:%M:%S", &local) != 8)
+        snprintf(text, size, "--:--:--%s%.*s", digits ? "." : "", digits, "---------");
+    else if (digits == 0)
+        snprintf(text, size, "%s", clock);
+    else
+        snprintf(text, size, "%s.%0*ld", clock, digits, fraction);
+}
+
+void Format_Registers(data* record) {
+    Format_Register(data_reg, record->DD, record->DB);
+    Format_Register(status_reg, record->SD, record->SB);
+    Format_Register(control_reg, record->CD, record->CB);
+}
+
 void Format_Data(void) {
-    Format_Register(data_reg, list[e].DD, list[e].DB);
-    Format_Register(status_reg, list[e].SD, list[e].SB);
-    Format_Register(control_reg, list[e].CD, list[e].CB);
+    Format_Registers(&list[e]);
     Format_Time(list[e].data_entry, time(nullptr));
 }

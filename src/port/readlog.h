@@ -1,6 +1,7 @@
 // The log of readings: one fixed array of records holding display text, newest at index e.
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 
 // Records reserved for the whole run, and the index at which the log counts as full: at most
@@ -37,6 +38,13 @@ void Advance_Log(void);
 void convert(int Byte);
 // Formats the registers of the last reading and the current time into list[e].
 void Format_Data(void);
+// Formats the registers of the last reading into a record's six register fields, as
+// Format_Data does; the time field is left alone.
+void Format_Registers(data* record);
 // Writes the time text of a reading taken at `now` into a record's data_entry. When the time is
 // not known ((time_t)-1) or cannot be broken down, the text is "  --:--:--       ".
 void Format_Time(char* entry, time_t now);
+// Writes the local time of day at `seconds` + `nanoseconds` as "HH:MM:SS" followed by a point
+// and `digits` (0..9) digits of the second's fraction, truncated, e.g. "14:03:07.125". When the
+// time is not known or cannot be broken down, the digits are dashes: "--:--:--.---".
+void Format_Clock(char* text, size_t size, time_t seconds, long nanoseconds, int digits);

@@ -26,7 +26,21 @@ static double DecimalValue(const char* text) {
     return strtod(text, nullptr);
 }
 
+void SetInput(const char* text) {
+    memset(Input, ' ', sizeof Input);
+    size_t n = strnlen(text, sizeof Input - 1);
+    memcpy(Input, text, n);
+    Input[n] = '\0';
+}
+
 int CheckInput(void) {
+    if (ParseInput() != 0)
+        return 1;
+    WritePort();
+    return 0;
+}
+
+int ParseInput(void) {
     Length = (int)strnlen(Input, sizeof Input);
     if (Length <= 3)
         Length = Decimal;
@@ -38,7 +52,6 @@ int CheckInput(void) {
     if (Length == Decimal) {
         if (strcmp(Input, "0") == z) {
             Output = 0;
-            WritePort();
             return 0;
         }
         // Three characters can spell a number no int holds ("9e9", "inf", "nan"); converting it
@@ -49,10 +62,8 @@ int CheckInput(void) {
         Output = (int)value;
         if (WRITE == WRITE_CONTROL && Output > 15)
             return 1;
-        if (Output >= 1 && Output <= 255) {
-            WritePort();
+        if (Output >= 1 && Output <= 255)
             return 0;
-        }
         // Zero spelt other than "0", and negative numbers, meet the binary test below, which a
         // text this short never passes.
     }
@@ -66,6 +77,5 @@ int CheckInput(void) {
             Output += array[i];
     if (WRITE == WRITE_CONTROL && Output > 15)
         return 1;
-    WritePort();
     return 0;
 }

@@ -20,3 +20,8 @@ extern int count;
 // Classifies the text in Input, checks it against the register chosen by WRITE and, when it fits,
 // sets Output and calls WritePort. Returns 0 when accepted, 1 when rejected (nothing written).
 int CheckInput(void);
+// The same rules without the write: 0 and Output set when the text fits, 1 when it does not.
+int ParseInput(void);
+// Fills Input as the write dialog does with its entry field's text: blanks everywhere, then at
+// most 1023 characters of `text` and a NUL.
+void SetInput(const char* text);

@@ -150,8 +150,12 @@ std::string noPortBehind(const Port& port) {
 std::string openFailure(const Port& port, int err) {
     switch (err) {
     case EACCES:
+    case EPERM:
         return port.node + " permission denied - add your user to group lp (sudo usermod -aG lp "
                            "$USER, then log in again)";
+    case ENOENT:
+        return port.node + " does not exist - load the port drivers (sudo modprobe parport_pc " +
+               "ppdev)";
     case ENXIO:
     case ENODEV: return noPortBehind(port);
     default:
@@ -160,7 +164,15 @@ std::string openFailure(const Port& port, int err) {
     }
 }
 
+// Our claim waited for the bound: another program has the port claimed and keeps it.
+std::string heldByAnotherProgram(const Port& port) {
+    return port.node + " is held by another program (no claim within " +
+           std::to_string(kClaimTimeLimitMs) + " ms) - close that program";
+}
+
 std::string claimFailure(const Port& port, int err) {
+    if (err == ETIMEDOUT)
+        return heldByAnotherProgram(port);
     // ppdev registers with the port at the first claim and answers ENXIO when the kernel has no
     // port of that number.
     if (err == ENXIO || err == ENODEV)
@@ -204,10 +216,11 @@ Claim claimShared(System& system, const Port& port, int exclusiveError) {
     int fd = system.open(port.node);
     if (fd < 0)
         return failed(openFailure(port, -fd));
-    if (system.ioctl(fd, PPCLAIM, nullptr) == 0)
+    int err = system.ioctl(fd, PPCLAIM, nullptr);
+    if (err == 0)
         return claimed(fd, holder);
     system.close(fd);
-    return failed(heldBy(port, holder));
+    return failed(err == -ETIMEDOUT ? heldByAnotherProgram(port) : heldBy(port, holder));
 }
 
 Claim claim(System& system, const Port& port) {
@@ -236,14 +249,25 @@ std::string hex(unsigned long value) {
     return text;
 }
 
-Choice ppdevChoice(System& system, const Port& port, const Claim& claim) {
-    std::string status = "Port: " + port.node + " (ppdev";
+// "/dev/parport0 (ppdev, base 0x378, shared with the lp printer driver)"
+std::string describePpdev(const Port& port, const std::string& sharedWith) {
+    std::string text = port.node + " (ppdev";
     if (port.base)
-        status += ", base " + hex(*port.base);
-    if (!claim.sharedWith.empty())
-        status += ", shared with " + describeDevice(claim.sharedWith);
-    status += ")";
-    return {makePpdevBackend(system, claim.fd), status, "Port: " + port.name};
+        text += ", base " + hex(*port.base);
+    if (!sharedWith.empty())
+        text += ", shared with " + describeDevice(sharedWith);
+    return text + ")";
+}
+
+Choice ppdevChoice(System& system, const Port& port, const Claim& claim) {
+    return {makePpdevBackend(system, claim.fd), "Port: " + describePpdev(port, claim.sharedWith),
+            "Port: " + port.name};
+}
+
+Port portAt(const Roots& roots, const std::string& node) {
+    std::string name = fs::path(node).filename().string();
+    fs::path info = parportInfo(roots) / name;
+    return {portNumber(name), name, node, info, baseOf(info)};
 }
 
 std::string noPortFound(const Roots& roots) {
@@ -254,6 +278,23 @@ std::string noPortFound(const Roots& roots) {
             return name + " has no device file - load the ppdev module (sudo modprobe ppdev)";
     }
     return "no parallel port found";
+}
+
+// What choose's claim of this port would meet, judged without opening it: the user's access,
+// and a device holding the port now. Empty when the claim is expected to work.
+std::string predictedFailure(System& system, const Port& port) {
+    if (int err = system.access(port.node); err < 0)
+        return openFailure(port, -err);
+    if (std::string active = activeDevice(port); !active.empty())
+        return heldBy(port, active);
+    return {};
+}
+
+// The registered device a claim would share the port with, as claimShared picks it.
+std::string sharingWith(const Port& port) {
+    auto devices = devicesOn(port).value_or(std::vector<std::string>{});
+    auto lp = std::find_if(devices.begin(), devices.end(), isLp);
+    return lp != devices.end() ? *lp : devices.empty() ? "" : devices.front();
 }
 
 } // namespace
@@ -279,6 +320,98 @@ Choice choose(System& system, const Roots& roots) {
                 "Direct " + hex(kLegacyBase)};
 
     return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
+}
+
+Choice chooseNode(System& system, const Roots& roots, const std::string& node) {
+    Port port = portAt(roots, node);
+    if (fs::path(node).parent_path().filename() == "usb")
+        return {nullptr,
+                node + " is a USB printer adapter: it has no registers and cannot be used by "
+                       "Bytescope - use a parallel port (/dev/parportN)",
+                ""};
+    Claim c = claim(system, port);
+    if (c.fd < 0)
+        return {nullptr, c.failure, ""};
+    return ppdevChoice(system, port, c);
+}
+
+Choice chooseDirect(System& system) {
+    int err = system.ioperm(kDataAddr, 3, true);
+    if (err == 0)
+        return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
+                "Direct " + hex(kLegacyBase)};
+    const std::string what = "direct I/O at " + hex(kLegacyBase);
+    switch (-err) {
+    case EPERM:
+    case EACCES:
+        return {nullptr, what + " needs root or CAP_SYS_RAWIO - run it as root (sudo)", ""};
+    case ENOSYS: return {nullptr, what + " is not available on this machine", ""};
+    default: return {nullptr, what + " was refused (" + errorText(-err) + ")", ""};
+    }
+}
+
+std::vector<PortReport> listPorts(System& system, const Roots& roots) {
+    std::vector<std::string> names;
+    for (const fs::path& dir : {fs::path(roots.dev), parportInfo(roots)})
+        for (const std::string& name : namesIn(dir).value_or(std::vector<std::string>{}))
+            if (portNumber(name) >= 0 && std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return portNumber(a) < portNumber(b);
+    });
+    std::vector<PortReport> reports;
+    for (const std::string& name : names) {
+        Port port = portAt(roots, (fs::path(roots.dev) / name).string());
+        PortReport r{name,
+                     port.node,
+                     port.base,
+                     firstLine(port.info / "modes"),
+                     devicesOn(port).value_or(std::vector<std::string>{}),
+                     activeDevice(port),
+                     {}};
+        std::error_code ec;
+        if (!fs::exists(port.node, ec)) {
+            r.node.clear();
+            r.problem = "no device file - load the ppdev module (sudo modprobe ppdev)";
+        } else if (int err = system.access(port.node); err < 0) {
+            r.problem = openFailure(port, -err);
+        }
+        reports.push_back(std::move(r));
+    }
+    return reports;
+}
+
+std::vector<std::string> usbPrinters(const Roots& roots) {
+    std::vector<std::string> nodes;
+    fs::path usb = fs::path(roots.dev) / "usb";
+    for (const std::string& name : namesIn(usb).value_or(std::vector<std::string>{})) {
+        if (name.size() > 2 && name.compare(0, 2, "lp") == 0 &&
+            name.find_first_not_of("0123456789", 2) == std::string::npos)
+            nodes.push_back((usb / name).string());
+    }
+    std::sort(nodes.begin(), nodes.end());
+    return nodes;
+}
+
+std::string predictChoice(System& system, const Roots& roots) {
+    std::vector<Port> ports = findPorts(roots);
+    std::string reason;
+    for (const Port& port : ports) {
+        std::string failure = predictedFailure(system, port);
+        if (failure.empty())
+            return describePpdev(port, sharingWith(port));
+        if (reason.empty())
+            reason = failure;
+    }
+    if (ports.empty()) {
+        reason = noPortFound(roots);
+        // The permission is asked for and given back at once; no register is touched.
+        if (system.ioperm(kDataAddr, 3, true) == 0) {
+            system.ioperm(kDataAddr, 3, false);
+            return "direct I/O at " + hex(kLegacyBase);
+        }
+    }
+    return "the simulated port: " + reason;
 }
 
 Choice chooseForThisMachine() {

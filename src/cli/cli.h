@@ -1,0 +1,36 @@
+// bytescope-cli: the port's registers from the command line, over the same port layer, masks,
+// log formatting and entry rules as the window program.
+#pragma once
+
+#include "backend.h"
+
+#include <csignal>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// What the commands run against: the machine's calls and where to look for its ports, and a
+// flag that Ctrl+C sets.
+struct Context {
+    portio::System* system;
+    portio::Roots roots;
+    const volatile std::sig_atomic_t* stop;
+};
+
+// Runs one command line (without the program name). Returns the exit status: 0 done, 1 the port
+// cannot be used, 2 a usage error or a refused value, 130 a read cut short by Ctrl+C.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const Context& context);
+
+// The masked registers of the last watch sample; -1 before the first.
+struct Sampler {
+    int data = -1, status = -1, control = -1;
+};
+
+// One watch sample: the three registers read and masked as a reading does. True when a masked
+// value differs from the previous sample's, and always for the first.
+bool Sample(Sampler& sampler);
+
+} // namespace cli
