@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tests bytescope-cli against the real Linux parallel-port drivers: boots Debian's kernel in QEMU,
-# with emulated ISA parallel ports, once per machine described in tests/kernel/*.sh, runs the
+# with emulated ISA parallel ports, once per machine described in tests/kernel/machine-*.sh
+# (helpers they share in tests/kernel/common.sh), runs the
 # machine's guest function there and checks on the host what came back and what the emulated
 # ports sent. Prints one line per scenario and the time taken; exits non-zero on any failure.
 # Where QEMU cannot run it says why and exits 0, except under CI (CI=true), where that fails.
@@ -46,8 +47,9 @@ fi
 echo "kernel tests: $(basename "$cache") under QEMU with $ACCEL"
 
 . tools/kernel/checks.sh
+. tests/kernel/common.sh
 failed=0
-for machine in tests/kernel/*.sh; do
+for machine in tests/kernel/machine-*.sh; do
     unset -f guest check
     PORTS="" APPEND="" SECONDS_BOUND=60
     . "$machine"
@@ -57,7 +59,7 @@ for machine in tests/kernel/*.sh; do
     tools/kernel/boot.sh "$cache" "$work/base.cpio" "$work/scenario" "$machine_out" \
         "$SECONDS_BOUND" "$APPEND" $PORTS || true
     results=$machine_out/results.txt
-    if ! grep -qx END "$results"; then
+    if ! grep -sqx END "$results"; then
         echo "FAIL $machine: the guest did not finish within $SECONDS_BOUND s (see $machine_out/)"
         failed=$((failed + 1))
     fi
