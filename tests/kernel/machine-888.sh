@@ -21,6 +21,8 @@ guest() {
     run second-root root bytescope-cli write data 66
     run busy-ports lpuser bytescope-cli ports
     wait
+    # A watch without an end, stopped from outside, still gives the port back.
+    run stopped lpuser timeout 2 bytescope-cli watch --interval 10000
     run after lpuser bytescope-cli read
 }
 
@@ -61,6 +63,7 @@ permission denied - add your user to group lp .*" <(status outsider)
     expect "ports names the holder" has busy-ports "devices ppdev0, claimed by ppdev0"
     expect "ports says the simulated port would be used" has busy-ports "Bytescope would use the \
 simulated port: /dev/parport0 is in use by another program (ppdev0)"
+    expect "a watch stopped by SIGTERM ends with 0" [ "$(rc stopped)" = 0 ]
     expect "the port is free again afterwards" [ "$(status after)" = "$port" ]
     expect "nothing else left the port" [ "$(lpt 0x378)" = A ]
 

@@ -19,7 +19,7 @@ has() { { out "$1"; err "$1"; } | grep -qF -- "$2"; }
 # scenario NAME WHAT: the checks that follow make up one reported scenario.
 scenario() {
     finish
-    name=$1 what=$2 failures=() checks=0
+    scenario_name=$1 what=$2 failures=() checks=0
 }
 
 # expect DESCRIPTION COMMAND...: one check of the current scenario; fails it when COMMAND does.
@@ -32,13 +32,13 @@ expect() {
 
 # Prints the current scenario's line, and each failed check under it.
 finish() {
-    [ -n "${name:-}" ] || return 0
+    [ -n "${scenario_name:-}" ] || return 0
     if [ ${#failures[@]} -eq 0 ]; then
-        echo "PASS $name: $what ($checks checks)"
+        echo "PASS $scenario_name: $what ($checks checks)"
     else
-        echo "FAIL $name: $what (${#failures[@]} of $checks checks failed; guest output in $results)"
+        echo "FAIL $scenario_name: $what (${#failures[@]} of $checks checks failed; guest output in $results)"
         printf '     failed: %s\n' "${failures[@]}"
         failed=$((failed + 1))
     fi
-    name=""
+    scenario_name=""
 }
