@@ -29,5 +29,6 @@ timeout -k 5 "$seconds" qemu-system-x86_64 -accel "${ACCEL:-tcg}" -nodefaults -d
     -append "console=ttyS0 panic=-1 quiet $append" \
     -serial "file:$out/console" -serial "file:$out/results" "${ports[@]}" \
     >"$out/qemu.log" 2>&1 || status=$?
+touch "$out/results"
 tr -d '\r' <"$out/results" >"$out/results.txt"
 exit $status
