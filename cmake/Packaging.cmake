@@ -16,6 +16,10 @@ shows as a table, newest reading first, with every register as eight binary
 digits and as a decimal number. Two small dialogs write the data and the
 control register; each write is followed by a fresh reading.
 
+The command bytescope-cli does the same from a shell or a script: readings
+(also as CSV or JSON), writes, timed pulses, watching the lines for changes,
+the level of every pin of the connector and a list of the machine's ports.
+
 The port is reached through the Linux ppdev driver (/dev/parport0 ...), which
 needs no root rights: Debian gives the port devices to group lp. To use a real
 port, join that group (sudo adduser YOUR-USER-NAME lp), then log out and in

@@ -1,6 +1,6 @@
-// Arbitrary text into the entry rules of both registers. Aborts when a rejected text reached the
-// port, an accepted one did not write exactly one byte to its register, or a value outside the
-// register's range went out.
+// Arbitrary text into the entry rules of both registers. Aborts when checking alone wrote or
+// disagreed with the write, a rejected text reached the port, an accepted one did not write exactly
+// one byte to its register, or a value outside the register's range went out.
 #include "entry.h"
 #include "port.h"
 #include "recording_backend.h"
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 using testsupport::PortAccess;
@@ -26,15 +27,6 @@ std::vector<PortAccess>& portLog() {
     return log;
 }
 
-// Fills Input as ReadInput's copy of the entry field does: blanks, then at most 1023
-// characters and a NUL.
-void enter(const char* text, size_t size) {
-    memset(Input, ' ', sizeof Input);
-    size = std::min(size, sizeof Input - 1);
-    memcpy(Input, text, size);
-    Input[size] = '\0';
-}
-
 void require(bool ok) {
     if (!ok)
         abort();
@@ -43,10 +35,10 @@ void require(bool ok) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    // The entry field's text has no NUL in it: it ends at the first one.
     size = std::min(size, kMaxText);
-    const char* text = reinterpret_cast<const char*>(bytes);
-    size = strnlen(text, size);
+    // The entry field's text has no NUL in it: it ends at the first one.
+    const std::string text(reinterpret_cast<const char*>(bytes),
+                           strnlen(reinterpret_cast<const char*>(bytes), size));
 
     std::vector<PortAccess>& log = portLog();
     const struct {
@@ -59,8 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     for (const auto& reg : registers) {
         log.clear();
         WRITE = reg.write;
-        enter(text, size);
+        SetInput(text.c_str());
+        int checked = ParseInput(); // the rules alone, as the command line uses them
+        require(log.empty());
         int result = CheckInput();
+        require(result == checked);
         if (result == 1) {
             require(log.empty());
         } else {

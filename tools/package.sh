@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package of Bytescope and checks it: the desktop entry and the AppStream
-# metadata validate, lintian finds no error, and the program, unpacked from the package and
-# started the way the desktop menu starts it, finds its manual under Help > Help Topics.
+# metadata validate, lintian finds no error, the program, unpacked from the package and
+# started the way the desktop menu starts it, finds its manual under Help > Help Topics, and the
+# unpacked bytescope-cli runs.
 # Usage: tools/package.sh [BUILD_DIR]   (default build-pkg; a Release build for /usr)
 set -euo pipefail
 
@@ -109,12 +110,33 @@ root=$work/root
 dpkg-deb -x "$deb" "$root"
 metainfo=$root/usr/share/metainfo/$id.metainfo.xml
 
-for path in usr/bin/bytescope "$manual" "usr/share/applications/$id.desktop" \
+for path in usr/bin/bytescope usr/bin/bytescope-cli usr/share/man/man1/bytescope-cli.1.gz \
+            "$manual" "usr/share/applications/$id.desktop" \
             "usr/share/metainfo/$id.metainfo.xml" usr/share/man/man1/bytescope.1.gz \
             usr/share/doc/bytescope/copyright usr/share/doc/bytescope/changelog.gz; do
     [ -f "$root/$path" ] || fail "the package has no /$path"
 done
-file -b "$root/usr/bin/bytescope" | grep -q ', stripped' || fail "the program is not stripped"
+for program in bytescope bytescope-cli; do
+    file -b "$root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+done
+
+echo "== bytescope-cli, as packaged"
+if [ -x "$root/usr/bin/bytescope-cli" ]; then
+    cli_status=0
+    "$root/usr/bin/bytescope-cli" --help >"$work/cli-help.txt" 2>&1 || cli_status=$?
+    [ "$cli_status" -eq 0 ] || fail "bytescope-cli --help exited with $cli_status"
+    grep -q '^usage: bytescope-cli ' "$work/cli-help.txt" ||
+        fail "bytescope-cli --help printed no usage"
+    # The companion must not need Qt: nothing of it may be linked in.
+    if objdump -p "$root/usr/bin/bytescope-cli" | grep -q 'NEEDED.*Qt'; then
+        fail "bytescope-cli links Qt"
+    fi
+    cli_status=0
+    "$root/usr/bin/bytescope-cli" --port simulated read >"$work/cli-read.txt" 2>/dev/null ||
+        cli_status=$?
+    grep -qE '^[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} 00000000 0 11111000 248 00000111 7$' \
+        "$work/cli-read.txt" || fail "bytescope-cli read on the simulated port (exit $cli_status)"
+fi
 
 echo "== Desktop entry and AppStream metadata, as packaged"
 echo "desktop-file-validate /usr/share/applications/$id.desktop"

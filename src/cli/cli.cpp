@@ -443,12 +443,4 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
 }
 
-bool Sample(Sampler& sampler) {
-    Read_Registers();
-    bool changed =
-        data_reg != sampler.data || status_reg != sampler.status || control_reg != sampler.control;
-    sampler = {data_reg, status_reg, control_reg};
-    return changed;
-}
-
 } // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "backend.h"
+#include "sample.h"
 
 #include <csignal>
 #include <ostream>
@@ -23,14 +24,5 @@ struct Context {
 // cannot be used, 2 a usage error or a refused value, 130 a read cut short by Ctrl+C.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const Context& context);
-
-// The masked registers of the last watch sample; -1 before the first.
-struct Sampler {
-    int data = -1, status = -1, control = -1;
-};
-
-// One watch sample: the three registers read and masked as a reading does. True when a masked
-// value differs from the previous sample's, and always for the first.
-bool Sample(Sampler& sampler);
 
 } // namespace cli

@@ -1,17 +1,19 @@
-// _inp/_outp and the status line over whatever backend is installed or chosen. Each case runs
-// in a fresh process, so "nothing installed yet" is real.
+// _inp/_outp and the status line over whatever backend is installed or chosen, and this
+// machine's system calls. Each case runs in a fresh process, so "nothing chosen yet" is real.
 #include "backend.h"
 #include "portio.h"
+#include "fake_system.h"
 #include "recording_backend.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
+#include <stdexcept>
 
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <linux/ppdev.h>
 
@@ -19,84 +21,89 @@ namespace {
 
 using testsupport::PortAccess;
 
-TEST(PortIO, InstalledBackendSeesEveryAccessInOrder) {
+TEST(PortIO, PassesBytesInOrderToTheInstalledBackend) {
     auto& log = testsupport::installRecording(
         std::make_unique<testsupport::ScriptedBackend>(0x5A, 0x87, 0x04));
     EXPECT_EQ(_inp(888), 0x5A);
-    EXPECT_EQ(_inp(889), 0x87);
-    EXPECT_EQ(_outp(890, 0x1F3), 0xF3); // returns the byte written
+    EXPECT_EQ(_outp(890, 0x1F3), 0xF3); // returns the byte written, cut to eight bits
     EXPECT_EQ(_inp(890), 0xF3);
-    EXPECT_EQ(_outp(888, 0x00), 0x00);
     EXPECT_EQ(log, (std::vector<PortAccess>{{PortAccess::In, 888, 0x5A},
-                                            {PortAccess::In, 889, 0x87},
                                             {PortAccess::Out, 890, 0xF3},
-                                            {PortAccess::In, 890, 0xF3},
-                                            {PortAccess::Out, 888, 0x00}}));
+                                            {PortAccess::In, 890, 0xF3}}));
     EXPECT_STREQ(PortIO_Status(), "test port");
     EXPECT_STREQ(PortIO_ShortName(), "Test port");
 }
 
-// A backend that answers with bits beyond the byte, and says when it is gone.
-class WideBackend final : public portio::Backend {
-public:
-    explicit WideBackend(bool* destroyed) : destroyed_(destroyed) {}
-    ~WideBackend() override { *destroyed_ = true; }
-    int read(unsigned short) override { return -1; }
-    void write(unsigned short, int value) override { written = value; }
-    int written = -1;
-
-private:
-    bool* destroyed_;
-};
-
-TEST(PortIO, PassesBytesOnly) {
-    bool destroyed = false;
-    auto backend = std::make_unique<WideBackend>(&destroyed);
-    WideBackend* seen = backend.get();
-    portio::install({std::move(backend), "wide", "Wide"});
-    EXPECT_EQ(_inp(888), 0xFF);
-    EXPECT_EQ(_outp(888, -2), 0xFE);
-    EXPECT_EQ(seen->written, 0xFE);
+TEST(LazyChoice, RunsOnceAtTheFirstAccessAndAChoiceWithoutBackendIsTheSimulatedPort) {
+    int runs = 0;
+    portio::setChooser([&] {
+        runs++;
+        return portio::Choice{nullptr, "Simulated port: why", ""};
+    });
+    EXPECT_EQ(runs, 0) << "nothing is chosen before the port is needed";
+    EXPECT_EQ(_inp(889), 0x78);
+    _outp(888, 0x5A);
+    EXPECT_EQ(_inp(888), 0x5A);
+    EXPECT_STREQ(PortIO_Status(), "Simulated port: why");
+    EXPECT_STREQ(PortIO_ShortName(), "Simulated port");
+    EXPECT_EQ(runs, 1);
 }
 
-TEST(PortIO, InstallingReplacesAndDestroysTheOldBackend) {
-    bool firstGone = false, secondGone = false;
-    portio::install({std::make_unique<WideBackend>(&firstGone), "first", "First"});
-    EXPECT_STREQ(PortIO_Status(), "first");
-    portio::install({std::make_unique<WideBackend>(&secondGone), "second", "Second"});
-    EXPECT_TRUE(firstGone);
-    EXPECT_FALSE(secondGone);
-    EXPECT_STREQ(PortIO_Status(), "second");
-    EXPECT_STREQ(PortIO_ShortName(), "Second");
+TEST(LazyChoice, FailedChoiceFallsBackToTheSimulatedPortAndSaysWhy) {
+    portio::setChooser([]() -> portio::Choice { throw std::runtime_error("no /sys today"); });
+    EXPECT_STREQ(PortIO_Status(), "Simulated port: looking for a parallel port failed (no /sys "
+                                  "today)");
+    EXPECT_STREQ(PortIO_ShortName(), "Simulated port");
+    EXPECT_EQ(_inp(889), 0x78);
 }
-
-// Stands in for ppdev and reports the release on stderr, where the exit test can see it.
-class ReportingSystem final : public portio::System {
-public:
-    int open(const std::string&) override { return 7; }
-    int close(int fd) override {
-        std::fprintf(stderr, "close %d;", fd);
-        return 0;
-    }
-    int ioctl(int fd, unsigned long request, void*) override {
-        if (request == PPRELEASE)
-            std::fprintf(stderr, "release %d;", fd);
-        return 0;
-    }
-    int ioperm(unsigned long, unsigned long, bool) override { return -ENOSYS; }
-    int inb(unsigned short) override { return 0xFF; }
-    void outb(unsigned short, int) override {}
-};
 
 TEST(PortIODeathTest, ReleasesThePortAtExit) {
     EXPECT_EXIT(
         {
-            static auto* system = new ReportingSystem; // outlives the installed backend
-            portio::install({portio::makePpdevBackend(*system, 7), "ppdev", "Port: parport0"});
-            _inp(888);
+            static fake::System system; // outlives the installed backend
+            system.ports["/dev/parport0"] = {};
+            int fd = system.open("/dev/parport0");
+            system.ioctl(fd, PPCLAIM, nullptr);
+            // Registered before the port's static, so run after it is gone.
+            std::atexit([] {
+                bool released = system.calls.back().request == PPRELEASE && system.files.empty();
+                std::fprintf(stderr, released ? "released and closed" : "kept");
+            });
+            portio::install({portio::makePpdevBackend(system, fd), "ppdev", "Port: parport0"});
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "release 7;close 7;");
+        ::testing::ExitedWithCode(0), "^released and closed$");
+}
+
+TEST(LinuxSystem, ReportsFailuresAsNegativeErrno) {
+    portio::System& sys = portio::linuxSystem();
+    EXPECT_EQ(sys.open("/nonexistent/parport0"), -ENOENT);
+    EXPECT_EQ(sys.access("/nonexistent/parport0"), -ENOENT);
+    int fd = sys.open("/dev/null");
+    ASSERT_GE(fd, 0);
+    unsigned char byte = 0;
+    EXPECT_EQ(sys.ioctl(fd, PPRSTATUS, &byte), -ENOTTY);
+    EXPECT_EQ(sys.ioctl(fd, PPCLAIM, nullptr), -ENOTTY) << "the bounded claim keeps the error";
+    EXPECT_EQ(sys.close(fd), 0);
+    EXPECT_EQ(sys.close(fd), -EBADF);
+}
+
+int handled = 0;
+
+TEST(TimeLimit, EndsAWaitThatWouldNotEndAndRestoresTheSignal) {
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    std::signal(SIGRTMIN, [](int) { handled++; });
+    auto readPipe = [&] {
+        char c;
+        return read(pipeFds[0], &c, 1) < 0 ? -errno : 1;
+    };
+    EXPECT_EQ(portio::withTimeLimit(50, readPipe), -ETIMEDOUT); // nothing is ever written
+    EXPECT_EQ(handled, 0) << "the time limit's own signals stay its own";
+    ASSERT_EQ(write(pipeFds[1], "x", 1), 1);
+    EXPECT_EQ(portio::withTimeLimit(50, readPipe), 1) << "a call that finishes keeps its result";
+    raise(SIGRTMIN);
+    EXPECT_EQ(handled, 1) << "the previous handler is back";
 }
 
 } // namespace
