@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Tests bytescope-cli against the real Linux parallel-port drivers: boots Debian's kernel in QEMU,
 # with emulated ISA parallel ports, once per machine described in tests/kernel/machine-*.sh
-# (helpers they share in tests/kernel/common.sh), runs the
-# machine's guest function there and checks on the host what came back and what the emulated
-# ports sent. Prints one line per scenario and the time taken; exits non-zero on any failure.
+# (what they share is in tests/kernel/common.sh), runs the machine's guest function there and
+# checks on the host what came back and what the emulated ports sent. Prints one line per scenario and the time taken; exits non-zero on any failure.
 # Where QEMU cannot run it says why and exits 0, except under CI (CI=true), where that fails.
 # Usage: tools/kernel-tests.sh BUILD_DIR [MACHINE...]   (MACHINE: 888 for machine-888.sh; all
 # machines when none is named)

@@ -39,6 +39,8 @@ $(reading strobe | cut -d' ' -f6) $(reading release | cut -d' ' -f6)" = "65 6 7"
     expect "watch: a summary with changes" grep -qE '^watch: [0-9]+ samples, [1-9][0-9]* changes in 3\.' \
         <(out watch)
     expect "microsecond time stamps" grep -qE '^[0-9:]{8}\.[0-9]{6} ' <(out watch)
-    expect "parport_pc loaded: no direct I/O behind it" [ "$(status driver)" = \
+
+    scenario direct-behind-driver "root, parport_pc loaded without ppdev: no direct I/O behind it"
+    expect "simulated port, load ppdev" [ "$(status driver)" = \
         "Simulated port: parport0 has no device file - load the ppdev module (sudo modprobe ppdev)" ]
 }
