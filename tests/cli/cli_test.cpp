@@ -5,191 +5,178 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <iterator>
 #include <regex>
 #include <sstream>
 
 namespace {
 
-const std::string kUsage = "usage: bytescope-cli [--port /dev/parportN|direct|simulated] "
-                           "read|write|pulse|watch|pins|ports [ARGS] (--help for more)\n";
-const std::string kTime = "\\d\\d:\\d\\d:\\d\\d\\.\\d{3}";
-
-// "read --count 2" as the shell splits it.
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
-}
-
-struct Result {
+struct Case {
+    const char* machine; // fake::Machine::build's words, on a machine with parport0 at 0x378
+    const char* args;    // split at blanks; {dev} stands for the machine's /dev, as below
     int status;
-    std::string out, err;
+    std::string out;    // exact, or a pattern after "~"
+    std::string err;    // exact
+    const char* writes; // register writes: "d65" ppdev data 65, "c14" control byte 14, "o888=7"
 };
 
-// A machine with parport0 at 0x378; the stand-in's port values as the tests set them.
-struct Cli : ::testing::Test {
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.machine << " | " << c.args;
+}
+
+const std::string T = "\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"; // the time of a reading
+const std::string U = "usage: bytescope-cli [--port /dev/parportN|direct|simulated] "
+                      "read|write|pulse|watch|pins|ports [ARGS] (--help for more)\n";
+const std::string S = "bytescope-cli: Port: {dev}/parport0 (ppdev, base 0x378)\n";
+const std::string R = "01000001 65 11011000 216 00000111 7"; // data 41, status 58: BUSY, nACK low
+const std::string E = "bytescope-cli: {dev}/parport";
+const std::string H = "~held \\d+\\.\\d{3} ms\n";
+const std::string kLp = " permission denied - add your user to group lp (sudo usermod -aG lp "
+                        "$USER, then log in again)";
+
+const Case kCases[] = {
+    {"", "", 2, "", U, ""},
+    {"", "frob", 2, "", U, ""},
+    {"", "--bogus read", 2, "", U, ""},
+    {"", "read --frob", 2, "", U, ""},
+    {"", "--port", 2, "", U, ""},
+    {"", "--port x read", 2, "", U, ""},
+    {"", "write data", 2, "", U, ""},
+    {"", "write status 5", 2, "", U, ""},
+    {"", "pins x", 2, "", U, ""},
+    {"", "read --csv --json", 2, "", U, ""},
+    {"", "pulse data 1 --width", 2, "", U, ""},
+    {"", "read --count 0", 2, "",
+     "bytescope-cli: --count takes a whole number from 1 to 1000000000, not \"0\"\n", ""},
+    {"", "read --help", 0, "~usage: bytescope-cli \\[--port PORT\\] COMMAND [^]*", "", ""},
+    {"data=41 status=58", "read", 0, "~" + T + " " + R + "\n", S, ""},
+    {"data=41 status=58", "--port {dev}/parport0 read --count 2 --interval 1", 0,
+     "~(" + T + " " + R + "\n){2}", S, ""},
+    {"data=41 status=58", "read --csv", 0,
+     "~time,data_binary,data,status_binary,status,control_binary,control\n" + T +
+         ",01000001,65,11011000,216,00000111,7\n",
+     S, ""},
+    {"data=41 status=58", "--port={dev}/parport0 read --json", 0,
+     "~\\{\"time\":\"" + T +
+         "\",\"data_binary\":\"01000001\",\"data\":65,\"status_binary\":\"11011000\",\"status\":"
+         "216,\"control_binary\":\"00000111\",\"control\":7\\}\n",
+     S, ""},
+    {"", "--port simulated write data 5", 0, "~" + T + " 00000101 5 11111000 248 00000111 7\n",
+     "bytescope-cli: Simulated port: chosen with --port simulated\n", ""},
+    {"", "--port simulated write control 5", 0, "~" + T + " 00000000 0 11111000 248 00000101 5\n",
+     "bytescope-cli: Simulated port: chosen with --port simulated\n", ""},
+    {"root io=07,78,04", "--port direct write data 7", 0, "~" + T + " 00000111 7 .*\n",
+     "bytescope-cli: Port: direct I/O at 0x378\n", "o888=7"},
+    // Ports that cannot be used: why, the fix, status 1, nothing claimed.
+    {"1@53248 open=EACCES", "--port {dev}/parport1 read", 1, "", E + "1" + kLp + "\n", ""},
+    {"", "--port {dev}/parport7 pins", 1, "",
+     E + "7 does not exist - load the port drivers (sudo modprobe parport_pc ppdev)\n", ""},
+    {"", "--port {dev}/usb/lp0 read", 1, "",
+     "bytescope-cli: {dev}/usb/lp0 is a USB printer adapter: it has no registers and cannot be "
+     "used by Bytescope - use a parallel port (/dev/parportN)\n",
+     ""},
+    {"eperm", "--port direct read", 1, "",
+     "bytescope-cli: direct I/O at 0x378 needs root or CAP_SYS_RAWIO - run it as root (sudo)\n",
+     ""},
+    // Levels at the pins from the raw bits: BUSY and nSTROBE, nAUTOFD, nSELECTIN are inverted;
+    // control bit 5 makes the data lines inputs. Direct I/O goes past the kernel's port.
+    {"root io=01,80,2C", "--port direct pins", 0,
+     "1 nSTROBE out control 0 inverted high\n2 D0 in data 0 direct high\n3 D1 in data 1 direct "
+     "low\n4 D2 in data 2 direct low\n5 D3 in data 3 direct low\n6 D4 in data 4 direct low\n7 D5 "
+     "in data 5 direct low\n8 D6 in data 6 direct low\n9 D7 in data 7 direct low\n10 nACK in "
+     "status 6 direct low\n11 BUSY in status 7 inverted low\n12 PAPER-OUT in status 5 direct "
+     "low\n13 SELECT in status 4 direct low\n14 nAUTOFD out control 1 inverted high\n15 nERROR in "
+     "status 3 direct low\n16 nINIT out control 2 direct high\n17 nSELECTIN out control 3 "
+     "inverted low\n18 GND - - - - ground\n19 GND - - - - ground\n20 GND - - - - ground\n21 GND "
+     "- - - - ground\n22 GND - - - - ground\n23 GND - - - - ground\n24 GND - - - - ground\n25 "
+     "GND - - - - ground\n",
+     "bytescope-cli: Port: direct I/O at 0x378\n", ""},
+    // The write dialog's rules; a refused value opens nothing, as a claim moves control lines.
+    {"", "write data 01000001", 0, "~" + T + " 01000001 65 .*\n", S, "d65"},
+    {"", "write control 5", 0, "~" + T + " .* 00000101 5\n", S, "c14"},
+    {"", "pulse data 255 --width 0", 0, H, S, "d255 d0"},
+    {"", "pulse control 1 --width 2", 0, H, S, "c10 c12"}, // back to the value before
+    {"", "pulse data 1 --rest 12x", 0, H, S, "d1 d12"},
+    {"", "write control 16", 2, "", "INVALID ENTRY: 16\n", ""},
+    {"", "pulse data 1 --rest 256", 2, "", "INVALID ENTRY: 256\n", ""},
+    {"", "pulse control 00010000", 2, "", "INVALID ENTRY: 00010000\n", ""},
+    {"", "watch --interval 0 --duration 0", 0,
+     "~" + T +
+         "\\d{3} 00000000 0 11111000 248 00000111 7\nwatch: 1 samples, 0 changes in .* s "
+         "\\(.* samples/s\\)\n",
+     S, ""},
+    // ports opens and claims nothing.
+    {"modes=PCSPP,TRISTATE +lp0 1@53248 open=EACCES 2@632 nonode", "ports", 0,
+     "{dev}/parport0: base 0x378, modes PCSPP,TRISTATE, devices lp0, claimed by none, usable\n"
+     "{dev}/parport1: base 0xd000, modes unknown, devices none, claimed by none, not usable: "
+     "{dev}/parport1" +
+         kLp +
+         "\nparport2: base 0x278, modes unknown, devices none, claimed by none, not usable: no "
+         "device file - load the ppdev module (sudo modprobe ppdev)\n{dev}/usb/lp0: USB printer "
+         "adapter, no registers - cannot be used by Bytescope\nBytescope would use "
+         "{dev}/parport0 (ppdev, base 0x378, shared with the lp printer driver)\n",
+     "", ""},
+    {"*ppdev3", "ports", 0,
+     "~[^]*\nBytescope would use the simulated port: {dev}/parport0 is in use by another "
+     "program \\(ppdev3\\) - close that program\n",
+     "", ""},
+    {"nodev root", "ports", 0, "~[^]*\nBytescope would use direct I/O at 0x378\n", "", ""},
+};
+
+class Cli : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Cli, PrintsWritesAndExitsAsDocumented) {
+    const Case& c = GetParam();
     fake::Machine m;
-    fake::Port& port = m.addPort(0, 888);
+    m.build(std::string("0@888 ") + c.machine);
+    std::filesystem::create_directories(m.roots.dev + "/usb");
+    std::ofstream(m.roots.dev + "/usb/lp0") << "";
+    auto dev = [&](const std::string& text) {
+        return std::regex_replace(text, std::regex("\\{dev\\}"), m.roots.dev);
+    };
+    std::istringstream in(dev(c.args));
+    std::ostringstream out, err;
     volatile std::sig_atomic_t stop = 0;
-    std::string status = "bytescope-cli: Port: " + m.node(0) + " (ppdev, base 0x378)\n";
+    int status = cli::Run({std::istream_iterator<std::string>(in), {}}, out, err,
+                          {&m.system, m.roots, &stop});
 
-    Result run(const std::string& line) {
-        std::ostringstream out, err;
-        auto args = words(std::regex_replace(line, std::regex("\\{dev\\}"), m.roots.dev));
-        int code = cli::Run(args, out, err, {&m.system, m.roots, &stop});
-        EXPECT_TRUE(m.system.files.empty()) << "the port is given back";
-        return {code, out.str(), err.str()};
-    }
-};
-
-TEST_F(Cli, UsageErrorsSayOneLineAndChangeNothing) {
-    for (const char* wrong :
-         {"", "frob", "--bogus read", "read --frob", "--port", "--port x read", "write data",
-          "write status 5", "pins x", "read --csv --json", "pulse data 1 --width"}) {
-        Result r = run(wrong);
-        EXPECT_EQ(r.status, 2) << wrong;
-        EXPECT_EQ(r.err, kUsage) << wrong;
-        EXPECT_EQ(r.out, "");
-    }
-    Result bad = run("read --count 0");
-    EXPECT_EQ(bad.err, "bytescope-cli: --count takes a whole number from 1 to 1000000000, not "
-                       "\"0\"\n");
-    EXPECT_EQ(run("read --help").out.rfind("usage: bytescope-cli [--port PORT]", 0), 0u);
-    EXPECT_TRUE(m.system.opened.empty());
+    EXPECT_EQ(status, c.status);
+    if (c.out.rfind('~', 0) == 0)
+        EXPECT_TRUE(std::regex_match(out.str(), std::regex(dev(c.out.substr(1))))) << out.str();
+    else
+        EXPECT_EQ(out.str(), dev(c.out));
+    EXPECT_EQ(err.str(), dev(c.err));
+    std::string writes;
+    for (const fake::Call& call : m.system.calls)
+        if (call.request == PPWDATA || call.request == PPWCONTROL)
+            writes += (writes.empty() ? "" : " ") +
+                      std::string(call.request == PPWDATA ? "d" : "c") + std::to_string(call.value);
+    for (auto [port, value] : m.system.outs)
+        writes += "o" + std::to_string(port) + "=" + std::to_string(value);
+    EXPECT_EQ(writes, c.writes);
+    EXPECT_TRUE(m.system.files.empty()) << "the port is given back";
+    EXPECT_TRUE(m.system.calls.empty() || m.system.calls.back().request == PPRELEASE);
+    EXPECT_TRUE(c.status == 0 || m.system.calls.empty()) << "nothing claimed";
+    bool ports = std::string(c.args) == "ports";
+    EXPECT_TRUE(!(c.status == 2 || ports) || m.system.opened.empty()) << "nothing opened";
+    EXPECT_TRUE(m.system.iopermError || m.system.ioperms.empty() ||
+                m.system.ioperms == (std::vector<bool>{true, false}))
+        << "the privilege asked for is given back";
 }
 
-TEST_F(Cli, ReadPrintsMaskedRegistersInTheLogsFormats) {
-    port.data = 0x41;
-    port.status = 0x58; // BUSY low and nACK low at the pins: bit 7 clear, bit 6 set
-    const std::string fields = "01000001 65 11011000 216 00000111 7";
-    const struct {
-        const char* args;
-        std::string pattern;
-    } cases[] = {
-        {"read", kTime + " " + fields + "\n"},
-        {"--port {dev}/parport0 read --count 2 --interval 1",
-         "(" + kTime + " " + fields + "\n){2}"},
-        {"read --csv", "time,data_binary,data,status_binary,status,control_binary,control\n" +
-                           kTime + ",01000001,65,11011000,216,00000111,7\n"},
-        {"--port={dev}/parport0 read --json",
-         "\\{\"time\":\"" + kTime +
-             "\",\"data_binary\":\"01000001\",\"data\":65,\"status_binary\":"
-             "\"11011000\",\"status\":216,\"control_binary\":\"00000111\",\"control\":7\\}\n"},
-    };
-    for (const auto& c : cases) {
-        Result r = run(c.args);
-        EXPECT_EQ(r.status, 0);
-        EXPECT_TRUE(std::regex_match(r.out, std::regex(c.pattern))) << r.out;
-        EXPECT_EQ(r.err, status);
-    }
-    stop = 1;
-    EXPECT_EQ(run("read --count 2").status, 130) << "Ctrl+C ends a series of readings";
+INSTANTIATE_TEST_SUITE_P(Commands, Cli, ::testing::ValuesIn(kCases));
+
+TEST(CliStop, CtrlCEndsReadAndWatch) {
+    fake::Machine m;
+    m.build("0@888");
+    volatile std::sig_atomic_t stop = 1;
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::Run({"read", "--count", "2"}, out, err, {&m.system, m.roots, &stop}), 130);
+    EXPECT_EQ(cli::Run({"watch"}, out, err, {&m.system, m.roots, &stop}), 0);
+    EXPECT_NE(out.str().find("\nwatch: 0 samples, 0 changes"), std::string::npos) << out.str();
 }
 
-TEST_F(Cli, PortsThatCannotBeUsedSayWhyAndExitWithOne) {
-    m.addPort(1, 53248, {EACCES});
-    const std::string groupLp = " permission denied - add your user to group lp (sudo usermod "
-                                "-aG lp $USER, then log in again)";
-    const std::string usb = "/usb/lp0 is a USB printer adapter: it has no registers and cannot be "
-                            "used by Bytescope - use a parallel port (/dev/parportN)";
-    const struct {
-        const char* args;
-        int iopermError;
-        std::string err;
-    } cases[] = {
-        {"--port {dev}/parport1 read", 0, m.node(1) + groupLp},
-        {"--port {dev}/parport7 pins", 0,
-         m.node(7) + " does not exist - load the port drivers (sudo modprobe parport_pc ppdev)"},
-        {"--port {dev}/usb/lp0 read", 0, m.roots.dev + usb},
-        {"--port direct read", EPERM,
-         "direct I/O at 0x378 needs root or CAP_SYS_RAWIO - run it as root (sudo)"},
-        {"--port direct read", ENOSYS, "direct I/O at 0x378 is not available on this machine"},
-    };
-    for (const auto& c : cases) {
-        m.system.iopermError = c.iopermError;
-        Result r = run(c.args);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "bytescope-cli: " + c.err + "\n");
-        EXPECT_EQ(r.out, "");
-    }
-    EXPECT_EQ(m.system.calls, std::vector<fake::Call>{}) << "nothing claimed";
-    m.system.iopermError = 0; // root, going past the kernel's port
-    m.system.io = {{888, 0x01}, {889, 0x80}, {890, 0x2C}};
-    Result direct = run("--port direct pins");
-    EXPECT_EQ(direct.err, "bytescope-cli: Port: direct I/O at 0x378\n");
-    // Levels at the pins from the raw bits: BUSY and nSTROBE, nAUTOFD, nSELECTIN are inverted.
-    EXPECT_EQ(direct.out.substr(0, direct.out.find("12 ")),
-              "1 nSTROBE out control 0 inverted high\n2 D0 in data 0 direct high\n"
-              "3 D1 in data 1 direct low\n4 D2 in data 2 direct low\n5 D3 in data 3 direct low\n"
-              "6 D4 in data 4 direct low\n7 D5 in data 5 direct low\n8 D6 in data 6 direct low\n"
-              "9 D7 in data 7 direct low\n10 nACK in status 6 direct low\n"
-              "11 BUSY in status 7 inverted low\n");
-    EXPECT_NE(direct.out.find("\n14 nAUTOFD out control 1 inverted high\n15 nERROR in status 3 "
-                              "direct low\n16 nINIT out control 2 direct high\n17 nSELECTIN out "
-                              "control 3 inverted low\n18 GND - - - - ground\n"),
-              std::string::npos);
-    EXPECT_EQ(std::count(direct.out.begin(), direct.out.end(), '\n'), 25);
-    EXPECT_EQ(run("--port simulated read").err,
-              "bytescope-cli: Simulated port: chosen with --port simulated\n");
-}
-
-// The register writes a command made, as (request, byte) pairs.
-std::vector<std::pair<unsigned long, int>> writesOf(const fake::System& system) {
-    std::vector<std::pair<unsigned long, int>> writes;
-    for (const fake::Call& c : system.calls)
-        if (c.request == PPWDATA || c.request == PPWCONTROL)
-            writes.push_back({c.request, c.value});
-    return writes;
-}
-
-TEST_F(Cli, WriteAndPulseFollowTheEntryRules) {
-    const auto data = [](int a, int b = -1) {
-        std::vector<std::pair<unsigned long, int>> w{{PPWDATA, a}};
-        if (b >= 0)
-            w.push_back({PPWDATA, b});
-        return w;
-    };
-    const auto control = [](int a, int b) {
-        return std::vector<std::pair<unsigned long, int>>{{PPWCONTROL, a}, {PPWCONTROL, b}};
-    };
-    const std::string held = "held \\d+\\.\\d{3} ms\n";
-    const struct {
-        const char* args;
-        std::vector<std::pair<unsigned long, int>> writes;
-        std::string out; // a pattern; empty for a refused value
-    } cases[] = {
-        {"write data 01000001", data(65), kTime + " 01000001 65 .*\n"},
-        {"write control 5", control(0x0E, 0x0E), ""},
-        {"pulse data 255 --width 0", data(255, 0), held},
-        {"pulse control 1 --width 2", control(0x0A, 0x0C), held}, // back to the value before
-        {"pulse data 1 --rest 12x", data(1, 12), held},
-        {"write control 16", {}, ""},
-        {"pulse data 1 --rest 256", {}, ""},
-        {"pulse control 00010000", {}, ""},
-    };
-    for (const auto& c : cases) {
-        fake::Machine fresh;
-        fresh.addPort(0, 888);
-        std::ostringstream out, err;
-        int code = cli::Run(words(c.args), out, err, {&fresh.system, fresh.roots, &stop});
-        auto writes = writesOf(fresh.system);
-        if (c.writes.empty()) { // refused: not even opened, since a claim moves the control lines
-            EXPECT_EQ(code, 2);
-            EXPECT_EQ(err.str(), "INVALID ENTRY: " + words(c.args).back() + "\n");
-            EXPECT_TRUE(fresh.system.opened.empty());
-        } else if (c.out.empty()) { // one write, then a reading of what it did
-            EXPECT_EQ(writes, std::vector(c.writes.begin(), c.writes.begin() + 1)) << c.args;
-            EXPECT_TRUE(std::regex_match(out.str(), std::regex(kTime + " .* 00000101 5\n")));
-        } else {
-            EXPECT_EQ(code, 0);
-            EXPECT_EQ(writes, c.writes) << c.args;
-            EXPECT_TRUE(std::regex_match(out.str(), std::regex(c.out))) << out.str();
-        }
-    }
-}
-
-TEST_F(Cli, WatchPrintsChangesOfTheMaskedValues) {
+TEST(WatchSample, ChangesOfTheMaskedValuesOnly) {
     auto backend = std::make_unique<testsupport::ScriptedBackend>(0x00, 0x78, 0x0C);
     auto* regs = backend.get();
     testsupport::installRecording(std::move(backend));
@@ -203,51 +190,6 @@ TEST_F(Cli, WatchPrintsChangesOfTheMaskedValues) {
         regs->set(address, value);
         EXPECT_TRUE(cli::Sample(sampler)) << address;
     }
-    Result r = run("watch --interval 0 --duration 0");
-    EXPECT_TRUE(std::regex_match(r.out, std::regex(kTime + "\\d{3} 00000000 0 11111000 248 "
-                                                           "00000111 7\nwatch: 1 samples, 0 "
-                                                           "changes in .* s \\(.* samples/s\\)\n")))
-        << r.out;
-    stop = 1;
-    EXPECT_EQ(run("watch").out.rfind("watch: 0 samples, 0 changes", 0), 0u);
-}
-
-TEST_F(Cli, PortsListsWithoutTouchingAnyAndSaysWhatWouldBeUsed) {
-    std::ofstream(m.info(0) / "modes") << "PCSPP,TRISTATE\n";
-    m.registerDevice(0, "lp0");
-    m.addPort(1, 53248, {EACCES});
-    m.addPort(2, 632, {}, false);
-    std::filesystem::create_directories(m.roots.dev + "/usb");
-    std::ofstream(m.roots.dev + "/usb/lp0") << "";
-    Result r = run("ports");
-    EXPECT_EQ(r.out, m.node(0) +
-                         ": base 0x378, modes PCSPP,TRISTATE, devices lp0, claimed by "
-                         "none, usable\n" +
-                         m.node(1) +
-                         ": base 0xd000, modes unknown, devices none, claimed by "
-                         "none, not usable: " +
-                         m.node(1) +
-                         " permission denied - add your user to group lp (sudo "
-                         "usermod -aG lp $USER, then log in again)\nparport2: base "
-                         "0x278, modes unknown, devices none, claimed by none, not "
-                         "usable: no device file - load the ppdev module (sudo "
-                         "modprobe ppdev)\n" +
-                         m.roots.dev +
-                         "/usb/lp0: USB printer adapter, no registers - cannot be "
-                         "used by Bytescope\nBytescope would use " +
-                         m.node(0) + " (ppdev, base 0x378, shared with the lp printer driver)\n");
-    EXPECT_EQ(r.err, "");
-    m.setActive(0, "ppdev3");
-    EXPECT_NE(run("ports").out.find("Bytescope would use the simulated port: " + m.node(0) +
-                                    " is in use by another program (ppdev3)"),
-              std::string::npos);
-    fake::Machine none;
-    none.system.iopermError = 0;
-    std::ostringstream out, err;
-    cli::Run({"ports"}, out, err, {&none.system, none.roots, &stop});
-    EXPECT_EQ(out.str(), "Bytescope would use direct I/O at 0x378\n");
-    EXPECT_EQ(none.system.ioperms, (std::vector<bool>{true, false})) << "asked and given back";
-    EXPECT_TRUE(m.system.opened.empty() && m.system.calls.empty() && none.system.outs.empty());
 }
 
 } // namespace

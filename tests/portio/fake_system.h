@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,9 +39,16 @@ struct Call {
     bool operator==(const Call&) const = default;
 };
 
+struct File {
+    std::string path;
+    bool exclusive = false, claimed = false;
+    bool operator==(const File&) const = default;
+};
+
 class System final : public portio::System {
 public:
     std::map<std::string, Port> ports; // by device path
+    std::map<int, File> files;         // the open fds
     std::vector<Call> calls;
     std::vector<std::string> opened;
     std::vector<int> closed;
@@ -47,7 +56,6 @@ public:
     std::vector<bool> ioperms;
     std::map<unsigned short, int> io; // what inb returns, by address (default 0xFF)
     std::vector<std::pair<unsigned short, int>> outs;
-    std::map<int, std::pair<std::string, bool>> files; // open fds: path, claimed
 
     int access(const std::string& path) override {
         return ports.count(path) ? -ports[path].openError : -ENOENT;
@@ -56,12 +64,11 @@ public:
         opened.push_back(path);
         if (int err = access(path))
             return err;
-        files[nextFd_] = {path, false};
+        files[nextFd_] = {path};
         return nextFd_++;
     }
     int close(int fd) override {
         closed.push_back(fd);
-        exclusive_.erase(fd);
         return files.erase(fd) ? 0 : -EBADF;
     }
     int ioctl(int fd, unsigned long request, void* arg) override {
@@ -73,31 +80,28 @@ public:
                                                 : -1});
         if (!files.count(fd))
             return -EBADF;
-        auto& [path, claimed] = files[fd];
-        Port& port = ports[path];
-        if (request == PPEXCL)
-            return exclusive_[fd] = true, 0;
-        if (request == PPCLAIM) {
-            int err = claimed                ? EINVAL
-                      : exclusive_.count(fd) ? port.exclusiveClaimError
-                                             : port.sharedClaimError;
-            if (err == 0)
-                claimed = true, port.control = 0x0C; // the new device's initial state
-            return -err;
+        File& file = files[fd];
+        Port& port = ports[file.path];
+        int err = file.claimed     ? EINVAL
+                  : file.exclusive ? port.exclusiveClaimError
+                                   : port.sharedClaimError;
+        if (request == PPEXCL || request == PPCLAIM) {
+            file.exclusive |= request == PPEXCL;
+            if (request == PPCLAIM && !err)
+                file.claimed = true, port.control = 0x0C; // the new device's initial state
+            return request == PPCLAIM ? -err : 0;
         }
-        if (!claimed)
+        if (!file.claimed)
             return -EINVAL; // ppdev: claim the port first
-        switch (request) {
-        case PPRELEASE: claimed = false; return 0;
-        case PPRDATA: *byte = port.data; break;
-        case PPRSTATUS: *byte = port.status; break;
-        case PPRCONTROL: *byte = port.control & 0x0F; break;
-        case PPWDATA: port.data = *byte; return 0;
-        case PPWCONTROL: port.control = *byte & 0x0F; return 0;
-        case PPDATADIR: return 0;
-        default: return -EINVAL;
-        }
-        calls.back().value = *byte;
+        unsigned char* reg = request == PPRDATA || request == PPWDATA         ? &port.data
+                             : request == PPRCONTROL || request == PPWCONTROL ? &port.control
+                                                                              : &port.status;
+        if (request == PPRELEASE)
+            file.claimed = false;
+        else if (writes)
+            *reg = *byte & (request == PPWCONTROL ? 0x0F : 0xFF);
+        else if (request != PPDATADIR)
+            calls.back().value = *byte = *reg;
         return 0;
     }
     int ioperm(unsigned long from, unsigned long count, bool on) override {
@@ -108,7 +112,6 @@ public:
     void outb(unsigned short port, int value) override { outs.push_back({port, value}); }
 
 private:
-    std::map<int, bool> exclusive_;
     int nextFd_ = 3;
 };
 
@@ -124,26 +127,61 @@ struct Machine {
     fs::path info(int n) const {
         return fs::path(roots.proc) / "sys/dev/parport" / ("parport" + std::to_string(n));
     }
-    // A port the kernel knows, with its /dev node (or none: ppdev not loaded); base 0 leaves
-    // base-addr out.
-    Port& addPort(int n, unsigned long base, Port port = {}, bool node = true) {
-        fs::create_directories(info(n) / "devices");
-        if (base)
-            std::ofstream(info(n) / "base-addr") << base << '\t' << base + 0x400 << '\n';
-        setActive(n, "none");
-        if (node)
-            std::ofstream(this->node(n)).put('\0');
-        return node ? (system.ports[this->node(n)] = port) : (unused_ = port);
-    }
-    void registerDevice(int n, const std::string& name) {
-        fs::create_directories(info(n) / "devices" / name);
-    }
-    void setActive(int n, const std::string& name) {
-        std::ofstream(info(n) / "devices" / "active") << name << '\n';
+
+    // Sets the machine up from a description, one word at a time: "N@BASE" a port the kernel
+    // knows (BASE 0: no base-addr) with its /dev node; after it "nonode" (ppdev not loaded),
+    // "open=E", "excl=E", "shared=E" (errno names: how open and the claims fail), "+DEV" (a
+    // registered device), "*DEV" (the one holding it), "modes=M", "data=HEX", "status=HEX";
+    // and "root" (ioperm works), "eperm", "io=HEX,HEX,HEX" (what inb reads at 888..890),
+    // "noproc" and "nodev" (/proc or /dev missing). Returns the last port named.
+    Port& build(const std::string& description) {
+        static const std::map<std::string, int> errors = {{"ENXIO", ENXIO},
+                                                          {"EBUSY", EBUSY},
+                                                          {"EACCES", EACCES},
+                                                          {"EIO", EIO},
+                                                          {"ETIMEDOUT", ETIMEDOUT}};
+        std::istringstream words(description);
+        for (std::string w; words >> w;) {
+            std::string value = w.substr(w.find_first_of("=@+*") + 1);
+            fs::path devices = info(n_) / "devices";
+            if (w.find('@') != std::string::npos) { // base-addr: the base and the ECP base
+                fs::create_directories(info(n_ = std::stoi(w)) / "devices");
+                if (std::stoul(value))
+                    std::ofstream(info(n_) / "base-addr") << value << "\t0\n";
+                std::ofstream(info(n_) / "devices/active") << "none\n";
+                std::ofstream(node(n_)).put('\0');
+                system.ports[node(n_)] = {};
+            } else if (w == "nonode") {
+                fs::remove(node(n_)), system.ports.erase(node(n_));
+            } else if (w[0] == '+' || w[0] == '*') {
+                fs::create_directories(devices / value);
+                if (w[0] == '*')
+                    std::ofstream(devices / "active") << value << '\n';
+            } else if (w == "root" || w == "eperm") {
+                system.iopermError = w == "root" ? 0 : EPERM;
+            } else if (w == "noproc" || w == "nodev") {
+                fs::remove_all(w == "noproc" ? roots.proc : roots.dev);
+            } else {
+                std::string key = w.substr(0, w.find('='));
+                Port& port = system.ports[node(n_)];
+                if (key == "data" || key == "status")
+                    (key == "data" ? port.data : port.status) = std::stoi(value, nullptr, 16);
+                else if (key == "io") // the raw bytes at 888, 889, 890 for inb
+                    for (int i = 0; i < 3; i++)
+                        system.io[888 + i] = std::stoi(value.substr(i * 3, 2), nullptr, 16);
+                else if (key == "modes")
+                    std::ofstream(info(n_) / "modes") << value << '\n';
+                else // open=, excl=, shared=
+                    (key == "open"   ? port.openError
+                     : key == "excl" ? port.exclusiveClaimError
+                                     : port.sharedClaimError) = errors.at(value);
+            }
+        }
+        return system.ports[node(n_)];
     }
 
 private:
-    Port unused_;
+    int n_ = 0; // the port the words after N@BASE describe
 };
 
 } // namespace fake
