@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Bytescope and runs the whole test suite: the tests, the same
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzzing run.
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the command-line program
+# against the real kernel drivers in QEMU, and a short fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -11,6 +12,9 @@ tools/setup.sh build
 echo "== The suite again under AddressSanitizer and UndefinedBehaviorSanitizer"
 tools/setup.sh build-asan -DBYTESCOPE_SANITIZE=ON -DBYTESCOPE_BENCH=OFF
 (cd build-asan && ctest --output-on-failure -j"$jobs")
+
+echo "== bytescope-cli against Debian's kernel drivers in QEMU, with emulated parallel ports"
+tools/kernel-tests.sh build
 
 echo "== A short fuzzing run of the entry rules (libFuzzer, clang)"
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DBYTESCOPE_FUZZ=ON -DBYTESCOPE_TESTS=OFF \
