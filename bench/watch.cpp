@@ -1,7 +1,7 @@
 // The software cost of one watch sample (three register reads, the masks, the change test) on
 // the simulated port, beside the three bare port reads, in one run. Target: the difference, the
 // software part, under 300 ns.
-#include "../src/cli/sample.h"
+#include "sample.h"
 
 #include "backend.h"
 #include "portio.h"

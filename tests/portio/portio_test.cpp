@@ -69,7 +69,10 @@ const Scenario kScenarios[] = {
      "Port: {dev}/parport1 (ppdev, base 0xd010)"},
     {"AllFailTheFirstPortExplains", "0@53264 excl=EIO 1@888 open=EACCES",
      "Simulated port: {dev}/parport1" + kGroupLp},
-    {"DirectIoWhenPrivilegedAndNoPort", "root", "Port: direct I/O at 0x378"},
+    {"DirectIoWhenPrivilegedAndNoPort", "root io=aa,d9,cc", "Port: direct I/O at 0x378"},
+    {"NoDirectIoOnAnEmptyBus", "root", kNoPort}, // all three registers read 0xFF
+    {"NoDirectIoBehindAKernelPortWithoutPpdev", "0@888 nonode root io=aa,d9,cc",
+     "Simulated port: parport0 has no device file - load the ppdev module (sudo modprobe ppdev)"},
     {"NoDirectIoBehindAPortTheKernelRefused", "0@888 excl=ENXIO shared=ENXIO +lp0 root",
      kSim0 + kUnloadLp},
     {"PpdevEvenWhenPrivileged", "0@888 root", kPpdev0 + ")"},

@@ -270,6 +270,29 @@ Port portAt(const Roots& roots, const std::string& node) {
     return {portNumber(name), name, node, info, baseOf(info)};
 }
 
+// The kernel has found a port, whether or not ppdev gives it a device file: it is in a driver's
+// hands, and there is no direct I/O behind its back.
+bool kernelKnowsAPort(const Roots& roots) {
+    for (const std::string& name :
+         namesIn(parportInfo(roots)).value_or(std::vector<std::string>{})) {
+        if (portNumber(name) >= 0)
+            return true;
+    }
+    return false;
+}
+
+// Direct I/O at 888..890 on a port that is there: ioperm is granted whether or not anything
+// answers at those addresses, and a bus with nothing on it reads 0xFF from all three registers.
+// Asks for the permission and, when nothing answers, gives it back.
+bool directPortAnswers(System& system, const Roots& roots) {
+    if (kernelKnowsAPort(roots) || system.ioperm(kDataAddr, 3, true) != 0)
+        return false;
+    if ((system.inb(kDataAddr) & system.inb(kStatusAddr) & system.inb(kControlAddr)) != 0xFF)
+        return true;
+    system.ioperm(kDataAddr, 3, false);
+    return false;
+}
+
 std::string noPortFound(const Roots& roots) {
     // Ports the kernel knows but with no /dev node: ppdev is not loaded.
     for (const std::string& name :
@@ -315,7 +338,7 @@ Choice choose(System& system, const Roots& roots) {
     // ioperm only succeeds for a process that already has CAP_SYS_RAWIO. Only where the kernel
     // knows no port at all: a port the kernel refused is in some driver's hands, and a port it
     // knows elsewhere (a PCIe card) means there is nothing at 0x378.
-    if (ports.empty() && system.ioperm(kDataAddr, 3, true) == 0)
+    if (ports.empty() && directPortAnswers(system, roots))
         return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
                 "Direct " + hex(kLegacyBase)};
 
@@ -405,8 +428,8 @@ std::string predictChoice(System& system, const Roots& roots) {
     }
     if (ports.empty()) {
         reason = noPortFound(roots);
-        // The permission is asked for and given back at once; no register is touched.
-        if (system.ioperm(kDataAddr, 3, true) == 0) {
+        // The permission is asked for and given back at once; the registers are only read.
+        if (directPortAnswers(system, roots)) {
             system.ioperm(kDataAddr, 3, false);
             return "direct I/O at " + hex(kLegacyBase);
         }
