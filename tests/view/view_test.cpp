@@ -358,25 +358,6 @@ TEST(View, ABarShownDuringAPaintResizesTheClientBeforeTheNextRange) {
     EXPECT_EQ(script.runProgram(), 0);
 }
 
-TEST(View, HeldF12ReadsOncePerPressAndMergesTheRepaints) {
-    install();
-    gui::Script script;
-    script
-        .then([] {
-            trace.clear();
-            for (int i = 0; i < 50; ++i)
-                QCoreApplication::postEvent(client(), new QKeyEvent(QEvent::KeyPress, Qt::Key_F12,
-                                                                    Qt::NoModifier, {}, true));
-        })
-        .then([] {
-            EXPECT_EQ(e, 49);
-            EXPECT_GE(paints(), 1);
-            EXPECT_LE(paints(), 2);
-            quit();
-        });
-    EXPECT_EQ(script.runProgram(), 0);
-}
-
 // A full log: every line shows the row it should, at the top, in the middle and at the bottom,
 // and nothing is drawn outside the client area (the rows beyond it are skipped).
 TEST(View, AFullLogShowsTheRightRowsEverywhere) {

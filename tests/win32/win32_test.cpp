@@ -1,5 +1,5 @@
 // The Win32 layer held to Win32's order of messages where the program cannot show it: creation,
-// the posted queue and its end, sizes on minimising and during a paint, the menu loop's end, the
+// the posted queue and its end, sizes on minimising, the menu loop's end, the
 // 8-bit code page.
 #include <QApplication>
 #include <QLayout>
@@ -22,24 +22,11 @@ struct Seen {
     LPARAM lParam;
 };
 std::vector<Seen> seen;
-constexpr UINT kRangeSet = WM_USER + 99; // noted when SetScrollRange has returned
-int growRangeInPaint = -1;               // the vertical range the next paint sets, when >= 0
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     seen.push_back({msg, wParam, lParam});
     switch (msg) {
     case WM_DESTROY: PostQuitMessage(7); return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hwnd, &ps);
-        if (growRangeInPaint >= 0) {
-            SetScrollRange(hwnd, SB_VERT, 0, growRangeInPaint, FALSE);
-            seen.push_back({kRangeSet, 0, 0});
-            growRangeInPaint = -1;
-        }
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
@@ -113,26 +100,6 @@ TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     RECT rc;
     GetClientRect(h, &rc);
     EXPECT_EQ(rc.right, LOWORD(s.back().lParam));
-}
-
-TEST(Win32, ABarShownDuringAPaintSizesTheClientBeforeSetScrollRangeReturns) {
-    HWND h = makeWindow();
-    QWidget* client = Win32_Client(h);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Win32_Widget(h)));
-    SetScrollRange(h, SB_VERT, 0, 0, FALSE); // no range: no bar
-    const int wide = client->width();
-    seen.clear();
-    growRangeInPaint = 10;
-    client->repaint();
-    std::vector<UINT> order;
-    for (const Seen& s : seen)
-        if (s.msg == WM_SIZE || s.msg == kRangeSet)
-            order.push_back(s.msg);
-    EXPECT_EQ(order, (std::vector<UINT>{WM_SIZE, kRangeSet}));
-    std::vector<Seen> s = sizes();
-    ASSERT_EQ(s.size(), 1u);
-    EXPECT_LT(LOWORD(s[0].lParam), wide);
-    EXPECT_EQ(LOWORD(s[0].lParam), client->width()) << "the size told is the size it has";
 }
 
 TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
