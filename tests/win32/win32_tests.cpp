@@ -658,7 +658,8 @@ TEST(Win32Resources, StringsLoadByNumberAndAreCut) {
     EXPECT_STREQ(buf, "");
     EXPECT_EQ(LoadAcceleratorsA(&module, MAKEINTRESOURCE(101)), nullptr);
     EXPECT_EQ(LoadMenuA(&module, MAKEINTRESOURCE(601)), nullptr);
-    HMENU menu = LoadMenuA(&module, "#600");
+    EXPECT_EQ(LoadMenuA(&module, "#600"), nullptr); // resources are named by number only
+    HMENU menu = LoadMenuA(&module, MAKEINTRESOURCE(600));
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(DestroyMenu(menu));
 }
