@@ -6,8 +6,12 @@ enable_language(RC)
 
 # localtime_r, which the log's time stamps use, is part of mingw-w64's <time.h> with this.
 add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS=200112L)
+# A 64-bit time_t on 32-bit Windows too, as on 64-bit: readings keep their time after 2038.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_compile_definitions(__MINGW_USE_VC2005_COMPAT)
+endif()
 # Only system DLLs at run time: the C and C++ runtime support is linked in.
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release,MinSizeRel>:-s>)
 
 # The Win32 API the program calls is the real one here.
 add_library(bs_win32 INTERFACE)
