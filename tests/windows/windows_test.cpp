@@ -44,54 +44,28 @@ struct PortCase {
 TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
     const std::vector<std::string> atLegacy = {"out 0378 5a", "in 0378 5a", "in 0379 ff",
                                                "out 037a 0b"};
+    const char* const noDriver =
+        sizeof(void*) == 8 ? "Simulated port: no port driver found: install the InpOut32 driver "
+                             "(inpoutx64.dll for 64-bit Windows) beside bytescope.exe"
+                           : "Simulated port: no port driver found: install the InpOut32 driver "
+                             "(inpout32.dll for 32-bit Windows) beside bytescope.exe";
+    // clang-format off
     const PortCase cases[] = {
-        {"the port at 888 first",
-         {{2, 0xD010}, {1, 0x378}},
-         true,
-         true,
-         "Port: LPT1 at 0x378 (DLL)",
-         "Port: LPT1",
-         atLegacy},
-        {"a card elsewhere",
-         {{3, 0xD010}},
-         true,
-         true,
-         "Port: LPT3 at 0xd010 (DLL)",
-         "Port: LPT3",
+        {"the port at 888 first", {{1, 0xD010}, {2, 0x378}}, true, true,
+         "Port: LPT2 at 0x378 (DLL)", "Port: LPT2", atLegacy},
+        {"a card elsewhere", {{3, 0xD010}}, true, true, "Port: LPT3 at 0xd010 (DLL)", "Port: LPT3",
          {"out d010 5a", "in d010 5a", "in d011 ff", "out d012 0b"}},
-        {"else the lowest LPT",
-         {{4, 0xE000}, {2, 0xC000}},
-         true,
-         true,
-         "Port: LPT2 at 0xc000 (DLL)",
-         "Port: LPT2",
+        {"else the lowest LPT", {{4, 0xE000}, {2, 0xC000}}, true, true,
+         "Port: LPT2 at 0xc000 (DLL)", "Port: LPT2",
          {"out c000 5a", "in c000 5a", "in c001 ff", "out c002 0b"}},
-        {"no port listed",
-         {},
-         true,
-         true,
-         "Port: 0x378 (DLL; Windows lists no LPT port)",
-         "Port: 0x378",
-         atLegacy},
-        {"no driver",
-         {{1, 0x378}},
-         false,
-         true,
-         sizeof(void*) == 8 ? "Simulated port: no port driver found: install the InpOut32 driver "
-                              "(inpoutx64.dll for 64-bit Windows) beside bytescope.exe"
-                            : "Simulated port: no port driver found: install the InpOut32 driver "
-                              "(inpout32.dll for 32-bit Windows) beside bytescope.exe",
-         "Simulated port",
-         {}},
-        {"driver not running",
-         {{1, 0x378}},
-         true,
-         false,
+        {"no port listed", {}, true, true, "Port: 0x378 (DLL; Windows lists no LPT port)",
+         "Port: 0x378", atLegacy},
+        {"no driver", {{1, 0x378}}, false, true, noDriver, "Simulated port", {}},
+        {"driver not running", {{1, 0x378}}, true, false,
          "Simulated port: the InpOut32 driver (DLL) is not running: start bytescope.exe once as "
-         "administrator so that it installs its driver",
-         "Simulated port",
-         {}},
+         "administrator so that it installs its driver", "Simulated port", {}},
     };
+    // clang-format on
     const std::string log = ProgramFolder() + "\\inpout-test.log";
     SetEnvironmentVariableA("BYTESCOPE_INPOUT_LOG", log.c_str());
     for (const PortCase& c : cases) {
@@ -142,6 +116,7 @@ TEST(HelpTopics, HandsTheManualBesideTheProgramToTheHtmlHandler) {
     setClassValue(".html", "BytescopeTest.html");
     setClassValue("BytescopeTest.html\\shell\\open\\command",
                   "cmd.exe /c echo %1>\"" + opened + "\"");
+    SetCurrentDirectoryA("C:\\"); // the manual is found beside the program, wherever one is
     EXPECT_TRUE(WinHelpA(nullptr, "BYTESCOPE.HLP", HELP_FINDER, 0));
     for (int i = 0; i < 100 && linesOf(opened).empty(); ++i)
         Sleep(100);
