@@ -78,7 +78,7 @@ if(BYTESCOPE_TESTS)
     enable_testing()
     # GoogleTest from Debian's sources (package googletest), built by this compiler, with its
     # Notification on Win32 events (the win32 thread model has no std::mutex).
-    add_compile_options("SHELL:-include ${PROJECT_SOURCE_DIR}/tests/windows/gtest_notification.h")
+    add_compile_options("SHELL:-include ${PROJECT_SOURCE_DIR}/cmake/windows/gtest_notification.h")
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
