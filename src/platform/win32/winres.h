@@ -6,9 +6,6 @@
 
 #include "wintypes.h"
 
-// The extended style of a control that a dialog template gives it.
-#define WS_EX_STATICEDGE 0x00020000L
-
 // A menu in the order of a menu template: a pop-up item (MF_POPUP) is followed by its items;
 // MF_END marks the last item of each level.
 struct MENUITEM_RES {
