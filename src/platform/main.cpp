@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
                              "WAYLAND_DISPLAY are not set)\n");
         return 1;
     }
-    std::string commandLine = Win32_CommandLine(argc, argv);
+    std::string tail = Win32_CommandTail(argc, argv);
     // The program takes no options, so none reaches the toolkit either: not -style, -reverse,
     // -platform or any other of Qt's own.
     int toolkitArgc = 1;
@@ -46,6 +46,5 @@ int main(int argc, char** argv) {
     Win32_SetHelpPath({exeDir, exeDir + "/../share/bytescope", BYTESCOPE_DATADIR});
 
     static HINSTANCE__ module{&g_ModuleResources};
-    std::string tail = Win32_CommandTail(commandLine);
     return WinMain(&module, nullptr, tail.data(), SW_SHOWNORMAL);
 }

@@ -32,27 +32,6 @@ void drawEdge(QWidget* w, DWORD exStyle) {
         qDrawShadePanel(&p, w->rect(), w->palette(), true, 1);
 }
 
-// A dialog's window: the close box and the dialog keys go to the dialog procedure.
-class DialogWidget : public QWidget {
-public:
-    explicit DialogWidget(HWND hwnd) : QWidget(nullptr, Qt::Dialog), hwnd_(hwnd) {}
-
-protected:
-    void closeEvent(QCloseEvent* ev) override {
-        ev->ignore();
-        if (win32::isLive(hwnd_) && !hwnd_->disabled)
-            SendMessageA(hwnd_, WM_CLOSE, 0, 0);
-    }
-    void keyPressEvent(QKeyEvent* ev) override {
-        if (!win32::dialogKey(hwnd_, win32::virtualKey(ev)))
-            QWidget::keyPressEvent(ev);
-    }
-    void paintEvent(QPaintEvent*) override { drawEdge(this, hwnd_->exStyle); }
-
-private:
-    HWND hwnd_;
-};
-
 // The frame of a control with an edge of its own around it.
 class EdgeWidget : public QWidget {
 public:
@@ -100,6 +79,56 @@ std::vector<std::pair<HWND, QPushButton*>> pushButtons(HWND dlg) {
             buttons.emplace_back(h, b);
     return buttons;
 }
+
+// The dialog manager's key handling (Escape, Enter); true when the key was used.
+bool dialogKey(HWND dlg, int vk) {
+    if (!win32::isLive(dlg) || dlg->dialogEnded)
+        return false;
+    if (vk == VK_ESCAPE) {
+        command(dlg, IDCANCEL, GetDlgItem(dlg, IDCANCEL));
+        return true;
+    }
+    if (vk != VK_RETURN)
+        return false;
+    for (auto [h, b] : pushButtons(dlg)) {
+        if (b->isDefault() && win32::isEnabled(h)) {
+            command(dlg, int(h->id), h);
+            return true;
+        }
+    }
+    command(dlg, IDOK, nullptr);
+    return true;
+}
+
+LRESULT dialogManagerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    INT_PTR handled = hwnd->dlgProc(hwnd, msg, wParam, lParam);
+    if (handled || msg == WM_INITDIALOG)
+        return handled;
+    if (msg == WM_CLOSE) // as the dialog manager does: the close box means Cancel
+        command(hwnd, IDCANCEL, GetDlgItem(hwnd, IDCANCEL));
+    return 0;
+}
+
+// A dialog's window: the close box and the dialog keys go to the dialog procedure.
+class DialogWidget : public QWidget {
+public:
+    explicit DialogWidget(HWND hwnd) : QWidget(nullptr, Qt::Dialog), hwnd_(hwnd) {}
+
+protected:
+    void closeEvent(QCloseEvent* ev) override {
+        ev->ignore();
+        if (win32::isLive(hwnd_) && !hwnd_->disabled)
+            SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+    }
+    void keyPressEvent(QKeyEvent* ev) override {
+        if (!dialogKey(hwnd_, win32::virtualKey(ev)))
+            QWidget::keyPressEvent(ev);
+    }
+    void paintEvent(QPaintEvent*) override { drawEdge(this, hwnd_->exStyle); }
+
+private:
+    HWND hwnd_;
+};
 
 // A push button that has the keyboard focus is the default button while it has it; elsewhere in
 // the dialog the template's default push button is.
@@ -158,34 +187,6 @@ QPoint dialogPosition(HWND owner, QPoint clientAt, QSize windowSize) {
 
 } // namespace
 
-bool win32::dialogKey(HWND dlg, int vk) {
-    if (!win32::isLive(dlg) || dlg->dialogEnded)
-        return false;
-    if (vk == VK_ESCAPE) {
-        command(dlg, IDCANCEL, GetDlgItem(dlg, IDCANCEL));
-        return true;
-    }
-    if (vk != VK_RETURN)
-        return false;
-    for (auto [h, b] : pushButtons(dlg)) {
-        if (b->isDefault() && win32::isEnabled(h)) {
-            command(dlg, int(h->id), h);
-            return true;
-        }
-    }
-    command(dlg, IDOK, nullptr);
-    return true;
-}
-
-LRESULT win32::dialogManagerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    INT_PTR handled = hwnd->dlgProc(hwnd, msg, wParam, lParam);
-    if (handled || msg == WM_INITDIALOG)
-        return handled;
-    if (msg == WM_CLOSE) // as the dialog manager does: the close box means Cancel
-        command(hwnd, IDCANCEL, GetDlgItem(hwnd, IDCANCEL));
-    return 0;
-}
-
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
     const DLGTEMPLATE_RES* tpl = win32::findDialog(hInstance, lpTemplateName);
@@ -198,7 +199,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 
     HWND dlg = win32::newWindow();
     dlg->className = "#32770";
-    dlg->proc = win32::dialogManagerProc;
+    dlg->proc = dialogManagerProc;
     dlg->dlgProc = lpDialogFunc;
     dlg->parent = owner;
     dlg->style = tpl->style;

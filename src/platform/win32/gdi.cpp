@@ -1,6 +1,5 @@
 // Device contexts, painting, fonts, brushes and text on QPainter.
 #include <QApplication>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
@@ -135,11 +134,8 @@ BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* tm) {
     *tm = TEXTMETRICA{};
     tm->tmHeight = fm.height();
     tm->tmAscent = fm.ascent();
-    tm->tmDescent = fm.descent();
     tm->tmExternalLeading = std::max(0, fm.leading());
     tm->tmAveCharWidth = fm.averageCharWidth();
-    tm->tmMaxCharWidth = fm.maxWidth();
-    tm->tmWeight = QFontInfo(fontOf(hdc)).weight(); // Qt's weights are Win32's: 400 normal
     return TRUE;
 }
 
@@ -237,15 +233,11 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-    if (!ho)
-        return FALSE;
     auto* obj = static_cast<GdiObject*>(ho);
-    if (obj->stock)
-        return TRUE;
-    if (obj->kind == GdiObject::Font)
+    if (!obj || obj->kind != GdiObject::Font) // the program creates fonts only
+        return FALSE;
+    if (!obj->stock)
         delete static_cast<HFONT>(ho);
-    else
-        delete static_cast<HBRUSH>(ho);
     return TRUE;
 }
 

@@ -131,23 +131,18 @@ int virtualKey(const QKeyEvent* ev);
 // Posts a key as WM_KEYDOWN (WM_SYSKEYDOWN with Alt, and for F10), so that the accelerator
 // table sees it.
 void postKey(HWND hwnd, const QKeyEvent* ev);
-// The dialog manager's key handling (Escape, Enter); true when the key was used.
-bool dialogKey(HWND dlg, int vk);
 // Windows that lie over `owner` (dialogs, message boxes) without being its Qt children, so that
 // disabling the owner leaves them alone.
 void placeOver(QWidget* w, HWND owner);
 
 // Resources of a module.
-const MENU_RES* findMenu(HINSTANCE inst, LPCSTR name);
 HMENU loadMenu(HINSTANCE inst, LPCSTR name);
-void destroyMenu(HMENU menu);
 const DLGTEMPLATE_RES* findDialog(HINSTANCE inst, LPCSTR name);
 
 // Builds the menu bar of a top-level window from its menu.
 void buildMenuBar(HWND hwnd, QMenuBar* bar);
 // Window procedures of the predefined classes.
 LRESULT statusWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT dialogManagerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 QWidget* createStatusWidget(HWND hwnd, const QString& text, QWidget* parent);
 
 } // namespace win32

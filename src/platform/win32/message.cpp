@@ -180,28 +180,12 @@ int Win32_ModalDepth() {
     return win32::modalDepth;
 }
 
-std::string Win32_CommandLine(int argc, char** argv) {
-    std::string line;
-    for (int i = 0; i < argc; ++i) {
+std::string Win32_CommandTail(int argc, char** argv) {
+    std::string tail;
+    for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
         bool quote = arg.empty() || arg.find_first_of(" \t") != std::string::npos;
-        if (i)
-            line += ' ';
-        line += quote ? '"' + arg + '"' : arg;
+        tail += (i > 1 ? " " : "") + (quote ? '"' + arg + '"' : arg);
     }
-    return line;
-}
-
-std::string Win32_CommandTail(const std::string& commandLine) {
-    size_t i = 0;
-    if (i < commandLine.size() && commandLine[i] == '"') {
-        size_t close = commandLine.find('"', 1);
-        i = close == std::string::npos ? commandLine.size() : close + 1;
-    } else {
-        while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t')
-            ++i;
-    }
-    while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t'))
-        ++i;
-    return commandLine.substr(i);
+    return tail;
 }

@@ -6,16 +6,21 @@
 
 namespace {
 
-const RESOURCE_DIRECTORY* directory(HINSTANCE inst) {
-    return inst && inst->resources ? inst->resources : nullptr;
+// A resource of the module's tables by number (MAKEINTRESOURCE), as the program names them.
+template <class Resource>
+const Resource* find(HINSTANCE inst, const Resource* RESOURCE_DIRECTORY::*table,
+                     int RESOURCE_DIRECTORY::*count, ULONG_PTR id) {
+    if (!inst || !inst->resources || !IS_INTRESOURCE(id))
+        return nullptr;
+    const Resource* all = inst->resources->*table;
+    for (int i = 0; i < inst->resources->*count; ++i)
+        if (all[i].id == id)
+            return &all[i];
+    return nullptr;
 }
 
-// Resources are named by number (MAKEINTRESOURCE), as the program names them.
-bool resourceId(LPCSTR name, WORD* id) {
-    if (!name || !IS_INTRESOURCE(name))
-        return false;
-    *id = WORD(reinterpret_cast<ULONG_PTR>(name));
-    return true;
+ULONG_PTR number(LPCSTR name) {
+    return name ? reinterpret_cast<ULONG_PTR>(name) : ULONG_PTR(-1);
 }
 
 // Builds one level of a menu from its template items; returns the position after the level.
@@ -37,30 +42,13 @@ const MENUITEM_RES* buildLevel(HMENU menu, const MENUITEM_RES* item) {
 
 } // namespace
 
-const MENU_RES* win32::findMenu(HINSTANCE inst, LPCSTR name) {
-    WORD id;
-    const RESOURCE_DIRECTORY* dir = directory(inst);
-    if (!dir || !resourceId(name, &id))
-        return nullptr;
-    for (int i = 0; i < dir->cMenus; ++i)
-        if (dir->menus[i].id == id)
-            return &dir->menus[i];
-    return nullptr;
-}
-
 const DLGTEMPLATE_RES* win32::findDialog(HINSTANCE inst, LPCSTR name) {
-    WORD id;
-    const RESOURCE_DIRECTORY* dir = directory(inst);
-    if (!dir || !resourceId(name, &id))
-        return nullptr;
-    for (int i = 0; i < dir->cDialogs; ++i)
-        if (dir->dialogs[i].id == id)
-            return &dir->dialogs[i];
-    return nullptr;
+    return find(inst, &RESOURCE_DIRECTORY::dialogs, &RESOURCE_DIRECTORY::cDialogs, number(name));
 }
 
-HMENU win32::loadMenu(HINSTANCE hInstance, LPCSTR lpMenuName) {
-    const MENU_RES* res = win32::findMenu(hInstance, lpMenuName);
+HMENU win32::loadMenu(HINSTANCE inst, LPCSTR name) {
+    const MENU_RES* res =
+        find(inst, &RESOURCE_DIRECTORY::menus, &RESOURCE_DIRECTORY::cMenus, number(name));
     if (!res || !res->items)
         return nullptr;
     HMENU menu = new HMENU__;
@@ -69,39 +57,27 @@ HMENU win32::loadMenu(HINSTANCE hInstance, LPCSTR lpMenuName) {
 }
 
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName) {
-    WORD id;
-    const RESOURCE_DIRECTORY* dir = directory(hInstance);
-    if (!dir || !resourceId(lpTableName, &id))
+    const ACCELTABLE_RES* t = find(hInstance, &RESOURCE_DIRECTORY::accelerators,
+                                   &RESOURCE_DIRECTORY::cAccelerators, number(lpTableName));
+    if (!t)
         return nullptr;
-    for (int i = 0; i < dir->cAccelerators; ++i) {
-        const ACCELTABLE_RES& t = dir->accelerators[i];
-        if (t.id != id)
-            continue;
-        // A loaded table lasts as long as the program, which never destroys it.
-        static std::vector<std::unique_ptr<HACCEL__>> loaded;
-        loaded.push_back(std::make_unique<HACCEL__>(
-            HACCEL__{std::vector<ACCEL>(t.entries, t.entries + t.count)}));
-        return loaded.back().get();
-    }
-    return nullptr;
+    // A loaded table lasts as long as the program, which never destroys it.
+    static std::vector<std::unique_ptr<HACCEL__>> loaded;
+    loaded.push_back(std::make_unique<HACCEL__>(
+        HACCEL__{std::vector<ACCEL>(t->entries, t->entries + t->count)}));
+    return loaded.back().get();
 }
 
 int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
-    const RESOURCE_DIRECTORY* dir = directory(hInstance);
     if (!lpBuffer || cchBufferMax <= 0)
         return 0;
-    lpBuffer[0] = '\0';
-    if (!dir)
-        return 0;
-    for (int i = 0; i < dir->cStrings; ++i) {
-        if (dir->strings[i].id != uID)
-            continue;
-        int n = std::min<int>(int(std::strlen(dir->strings[i].text)), cchBufferMax - 1);
-        std::memcpy(lpBuffer, dir->strings[i].text, size_t(n));
-        lpBuffer[n] = '\0';
-        return n;
-    }
-    return 0;
+    const STRING_RES* res =
+        find(hInstance, &RESOURCE_DIRECTORY::strings, &RESOURCE_DIRECTORY::cStrings, uID);
+    int n = res ? std::min<int>(int(std::strlen(res->text)), cchBufferMax - 1) : 0;
+    if (n)
+        std::memcpy(lpBuffer, res->text, size_t(n));
+    lpBuffer[n] = '\0';
+    return n;
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {

@@ -43,8 +43,6 @@ void Win32_SetDrawTrace(std::vector<Win32DrawOp>* trace);
 // taken as it is).
 void Win32_SetHelpPath(const std::vector<std::string>& dirs);
 
-// The command line as WinMain receives it: the program name (quoted or up to the first blank)
-// and the blanks after it are cut off.
-std::string Win32_CommandTail(const std::string& commandLine);
-// The command line of a process, from its arguments, as Windows would have passed it.
-std::string Win32_CommandLine(int argc, char** argv);
+// The command line as WinMain receives it from a process's arguments: what follows the program
+// name, each argument quoted as Windows would quote it when it holds blanks.
+std::string Win32_CommandTail(int argc, char** argv);

@@ -84,8 +84,8 @@ BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint);
 // A DC for measuring (text metrics) outside painting; drawing through it is not shown.
 HDC WINAPI GetDC(HWND hWnd);
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
-// tmHeight, tmAscent, tmDescent, tmExternalLeading, tmAveCharWidth, tmMaxCharWidth and tmWeight
-// are filled from the selected font's metrics; the rest are 0.
+// tmHeight, tmAscent, tmExternalLeading and tmAveCharWidth are filled from the selected font's
+// metrics; the rest are 0.
 BOOL WINAPI GetTextMetricsA(HDC hdc, TEXTMETRICA* lptm);
 // (x, y) is the top-left corner of the text cell. In OPAQUE mode the cell is filled with the
 // background colour (white) first.

@@ -45,6 +45,14 @@ std::vector<HWND>& destroyedWindows() {
     return w;
 }
 
+void destroyMenu(HMENU menu) {
+    if (!menu)
+        return;
+    for (const auto& item : menu->items)
+        destroyMenu(item.popup);
+    delete menu;
+}
+
 // Input to a top-level window that EnableWindow disabled goes nowhere. In Win32 such a window
 // looks as before; only its input stops, so the widgets are not disabled.
 class DisabledInputFilter : public QObject {
@@ -302,14 +310,6 @@ HWND newWindow() {
     HWND h = new HWND__;
     liveWindows().insert(h);
     return h;
-}
-
-void destroyMenu(HMENU menu) {
-    if (!menu)
-        return;
-    for (const auto& item : menu->items)
-        destroyMenu(item.popup);
-    delete menu;
 }
 
 void freeDestroyedWindows() {
