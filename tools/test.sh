@@ -21,3 +21,6 @@ build-fuzz/fuzz/fuzz_entry -max_total_time=30 -print_final_stats=1 build-fuzz/co
 
 echo "== The Debian package: validators, lintian, and the unpacked program finding its manual"
 tools/package.sh build-pkg
+
+echo "== Windows: the cross-built programs, their tests under Wine, and the Windows package"
+tools/windows.sh

@@ -1,6 +1,8 @@
 // The status bar: "Ready", and the description of the highlighted menu command.
 #include "statbar.h"
 
+#include "commctrl.h"
+
 #include "bytescope.h"
 #include "resource.h"
 

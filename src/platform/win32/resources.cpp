@@ -10,19 +10,12 @@ const RESOURCE_DIRECTORY* directory(HINSTANCE inst) {
     return inst && inst->resources ? inst->resources : nullptr;
 }
 
-// Resources are named by number (MAKEINTRESOURCE) or by the number written as "#600".
+// Resources are named by number (MAKEINTRESOURCE), as the program names them.
 bool resourceId(LPCSTR name, WORD* id) {
-    if (!name)
+    if (!name || !IS_INTRESOURCE(name))
         return false;
-    if (IS_INTRESOURCE(name)) {
-        *id = WORD(reinterpret_cast<ULONG_PTR>(name));
-        return true;
-    }
-    if (name[0] == '#') {
-        *id = WORD(std::atoi(name + 1));
-        return true;
-    }
-    return false;
+    *id = WORD(reinterpret_cast<ULONG_PTR>(name));
+    return true;
 }
 
 // Builds one level of a menu from its template items; returns the position after the level.

@@ -1,8 +1,13 @@
 // The program's resources as tables, found through the module handle as Win32 finds them in the
-// module's resource section. res/ defines the tables and the directory `g_ModuleResources`.
+// module's resource section. The build converts res/bytescope.rc (the Windows build's resource
+// script) into these tables and the directory `g_ModuleResources` (res/rc2tables.cpp).
+// Resources are named by number only.
 #pragma once
 
 #include "wintypes.h"
+
+// The extended style of a control that a dialog template gives it.
+#define WS_EX_STATICEDGE 0x00020000L
 
 // A menu in the order of a menu template: a pop-up item (MF_POPUP) is followed by its items;
 // MF_END marks the last item of each level.

@@ -1,0 +1,162 @@
+// Which port _inp/_outp reach on Windows, and if none, why not and what the user can do.
+#include "winport.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "startup.h"
+
+namespace portio {
+
+namespace {
+
+constexpr unsigned long kLegacyBase = kDataAddr; // 0x378, the address the program was written for
+
+bool isPortRegister(unsigned short port) {
+    return port >= kDataAddr && port <= kControlAddr;
+}
+
+std::string hex(unsigned long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%lx", value);
+    return text;
+}
+
+#if defined(__i386__)
+// Windows 9x lets every program execute the port instructions; that is how the program was
+// written to reach the port.
+class DirectBackend final : public Backend {
+public:
+    int read(unsigned short port) override {
+        if (!isPortRegister(port))
+            return 0xFF;
+        unsigned char value;
+        __asm__ __volatile__("inb %w1, %b0" : "=a"(value) : "Nd"(port));
+        return value;
+    }
+    void write(unsigned short port, int value) override {
+        if (isPortRegister(port))
+            __asm__ __volatile__("outb %b0, %w1" : : "a"((unsigned char)value), "Nd"(port));
+    }
+};
+#endif
+
+// The Inp32/Out32 interface of InpOut32: the DLL reaches the port through its kernel driver.
+using Inp32Fn = short(WINAPI*)(short);
+using Out32Fn = void(WINAPI*)(short, short);
+using IsOpenFn = BOOL(WINAPI*)();
+
+template <typename Fn> Fn exported(HMODULE dll, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+// 888..890 are the registers of the port at `base`, wherever Windows put it.
+class InpOutBackend final : public Backend {
+public:
+    InpOutBackend(HMODULE dll, Inp32Fn inp, Out32Fn out, unsigned long base)
+        : dll_(dll), inp_(inp), out_(out), base_(base) {}
+    ~InpOutBackend() override { FreeLibrary(dll_); }
+
+    int read(unsigned short port) override {
+        return isPortRegister(port) ? inp_(address(port)) & 0xFF : 0xFF;
+    }
+    void write(unsigned short port, int value) override {
+        if (isPortRegister(port))
+            out_(address(port), short(value & 0xFF));
+    }
+
+private:
+    // The interface takes the 16-bit address as a short; addresses above 0x7FFF wrap.
+    short address(unsigned short port) const {
+        return short((unsigned short)(base_ + (port - kDataAddr)));
+    }
+
+    HMODULE dll_;
+    Inp32Fn inp_;
+    Out32Fn out_;
+    unsigned long base_;
+};
+
+std::string driverMissing() {
+#if defined(_WIN64)
+    return "no port driver found: install the InpOut32 driver (inpoutx64.dll for 64-bit Windows) "
+           "beside bytescope.exe";
+#else
+    return "no port driver found: install the InpOut32 driver (inpout32.dll for 32-bit Windows) "
+           "beside bytescope.exe";
+#endif
+}
+
+Choice simulated(const std::string& reason) {
+    return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
+}
+
+// The port at 888 first, then in LPT order.
+std::vector<LptPort> ordered(std::vector<LptPort> ports) {
+    std::sort(ports.begin(), ports.end(),
+              [](const LptPort& a, const LptPort& b) { return a.number < b.number; });
+    std::stable_partition(ports.begin(), ports.end(),
+                          [](const LptPort& p) { return p.base == kLegacyBase; });
+    return ports;
+}
+
+} // namespace
+
+const char* inpoutDllName() {
+#if defined(_WIN64)
+    return "inpoutx64.dll";
+#else
+    return "inpout32.dll";
+#endif
+}
+
+Choice chooseOnWindows(const WindowsMachine& machine) {
+#if defined(__i386__)
+    if (machine.windows9x)
+        return {std::make_unique<DirectBackend>(), "Port: direct I/O at " + hex(kLegacyBase),
+                "Direct " + hex(kLegacyBase)};
+#endif
+    const std::string name = inpoutDllName();
+    HMODULE dll = LoadLibraryA((machine.driverDir + "\\" + name).c_str());
+    if (!dll)
+        dll = LoadLibraryA(name.c_str());
+    if (!dll)
+        return simulated(driverMissing());
+
+    auto inp = exported<Inp32Fn>(dll, "Inp32");
+    auto out = exported<Out32Fn>(dll, "Out32");
+    auto isOpen = exported<IsOpenFn>(dll, "IsInpOutDriverOpen");
+    if (!inp || !out || !isOpen) {
+        FreeLibrary(dll);
+        return simulated(name + " has no Inp32/Out32: " + driverMissing());
+    }
+    // The DLL installs and starts its kernel driver the first time it runs with administrator
+    // rights; until then it cannot reach the port.
+    if (!isOpen()) {
+        FreeLibrary(dll);
+        return simulated("the InpOut32 driver (" + name +
+                         ") is not running: start bytescope.exe once as administrator so that "
+                         "it installs its driver");
+    }
+
+    std::vector<LptPort> ports = ordered(machine.ports.lptPorts());
+    if (ports.empty())
+        return {std::make_unique<InpOutBackend>(dll, inp, out, kLegacyBase),
+                "Port: " + hex(kLegacyBase) + " (" + name + "; Windows lists no LPT port)",
+                "Port: " + hex(kLegacyBase)};
+    const LptPort& port = ports.front();
+    std::string lpt = "LPT" + std::to_string(port.number);
+    return {std::make_unique<InpOutBackend>(dll, inp, out, port.base),
+            "Port: " + lpt + " at " + hex(port.base) + " (" + name + ")", "Port: " + lpt};
+}
+
+Choice chooseForThisMachine() {
+    // GetVersion's high bit is set on Windows 95, 98 and Me.
+    bool windows9x = (GetVersion() & 0x80000000u) != 0;
+    return chooseOnWindows({systemPortEnumeration(), ProgramFolder(), windows9x});
+}
+
+} // namespace portio
