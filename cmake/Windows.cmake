@@ -41,8 +41,10 @@ add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/bytescope.ico
     DEPENDS ${icons}/16x16/bytescope.png ${icons}/32x32/bytescope.png
             ${icons}/48x48/bytescope.png ${icons}/256x256/bytescope.png VERBATIM)
 configure_file(res/windows.rc.in ${CMAKE_CURRENT_BINARY_DIR}/bytescope-windows.rc @ONLY)
+set(rc_inputs ${CMAKE_CURRENT_BINARY_DIR}/bytescope.ico ${PROJECT_SOURCE_DIR}/res/bytescope.rc
+              ${PROJECT_SOURCE_DIR}/res/resource.h)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/bytescope-windows.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/bytescope.ico;${PROJECT_SOURCE_DIR}/res/bytescope.rc;${PROJECT_SOURCE_DIR}/res/resource.h")
+    OBJECT_DEPENDS "${rc_inputs}")
 
 # The program: a GUI-subsystem executable whose main() starts the platform and calls WinMain.
 add_executable(bytescope WIN32 src/platform/windows/main.cpp
@@ -78,7 +80,7 @@ if(BYTESCOPE_TESTS)
     enable_testing()
     # GoogleTest from Debian's sources (package googletest), built by this compiler, with its
     # Notification on Win32 events (the win32 thread model has no std::mutex).
-    add_compile_options("SHELL:-include ${PROJECT_SOURCE_DIR}/tests/windows/gtest_notification.h")
+    add_compile_options("SHELL:-include ${PROJECT_SOURCE_DIR}/cmake/windows/gtest_notification.h")
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_CURRENT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

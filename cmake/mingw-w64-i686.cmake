@@ -1,5 +1,7 @@
-# Cross-building for Windows (i686) with Debian's mingw-w64 (win32 thread model: no winpthreads, which would need Vista), tests run
-# under Wine: cmake -S . -B build-windows/... -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+# Cross-building for Windows (i686) with Debian's mingw-w64, tests run under Wine:
+#   cmake -S . -B build-windows/... -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+# The compilers of the win32 thread model: the programs then need no winpthreads, whose use of
+# GetTickCount64 would keep the 32-bit one off Windows XP.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(triple i686-w64-mingw32)

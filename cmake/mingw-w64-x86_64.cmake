@@ -1,5 +1,7 @@
-# Cross-building for Windows (x86_64) with Debian's mingw-w64 (win32 thread model: no winpthreads, which would need Vista), tests run
-# under Wine: cmake -S . -B build-windows/... -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+# Cross-building for Windows (x86_64) with Debian's mingw-w64, tests run under Wine:
+#   cmake -S . -B build-windows/... -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+# The compilers of the win32 thread model: the programs then need no winpthreads, whose use of
+# GetTickCount64 would keep the 32-bit one off Windows XP.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(triple x86_64-w64-mingw32)

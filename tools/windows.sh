@@ -18,14 +18,20 @@ timing() {
     step_started=$now
 }
 
-tools/install-packages.sh cmake make g++ g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+tools/install-packages.sh cmake make g++ g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 \
     googletest wine wine64 fonts-wine icoutils nsis zip unzip
 # Wine's 32-bit part is a 32-bit Linux program: first ask the kernel whether it runs one at all
 # (a 93-byte program that only exits). Installed on a kernel that cannot, it breaks 64-bit Wine.
 runs_32bit() {
     local probe
     probe=$(mktemp)
-    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' >"$probe"
+    local elf=''
+    elf+='\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001'
+    elf+='\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000'
+    elf+='\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000'
+    elf+='\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000'
+    elf+='\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200'
+    printf "$elf" >"$probe"
     chmod +x "$probe"
     "$probe" 2>/dev/null
     local status=$?
@@ -61,7 +67,8 @@ wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wineserver -w
-wineserver -p # stays up between the test programs, which then start in a fraction of a second
+# The server stays up between the test programs, which then start in a fraction of a second.
+wineserver -p >/dev/null 2>&1
 timing "Wine prefix"
 
 for arch in x64 x86; do
@@ -121,7 +128,7 @@ elif [ -f "$zip.exe" ]; then
     wine "$zip.exe" /S '/D=C:\Bytescope' >/dev/null 2>&1 ||
         { echo "error: the installer failed under Wine" >&2; exit 1; }
     wineserver -w
-    wineserver -p
+    wineserver -p >/dev/null 2>&1
     for file in x64/bytescope.exe x86/bytescope.exe x64/BYTESCOPE.HLP README.md; do
         [ -f "$WINEPREFIX/drive_c/Bytescope/$file" ] ||
             { echo "error: the installer did not install $file" >&2; exit 1; }

@@ -6,47 +6,37 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
-namespace {
+static unsigned char* const latch = [] {
+    static unsigned char bytes[65536];
+    std::memset(bytes, 0xFF, sizeof bytes);
+    return bytes;
+}();
 
-unsigned char latch[65536];
-bool latched[65536];
-
-std::string logPath() {
+static void record(const char* kind, unsigned short port, int value) {
     char path[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("BYTESCOPE_INPOUT_LOG", path, sizeof path) > 0)
-        return path;
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&latch), &self);
-    GetModuleFileNameA(self, path, sizeof path);
-    std::string dll = path;
-    return dll.substr(0, dll.find_last_of('\\') + 1) + "inpout-access.log";
-}
-
-void record(const char* kind, unsigned short port, int value) {
-    if (FILE* f = std::fopen(logPath().c_str(), "a")) {
+    if (!GetEnvironmentVariableA("BYTESCOPE_INPOUT_LOG", path, sizeof path)) {
+        HMODULE self = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(&record), &self);
+        GetModuleFileNameA(self, path, sizeof path);
+        std::strcpy(std::strrchr(path, '\\') + 1, "inpout-access.log");
+    }
+    if (FILE* f = std::fopen(path, "a")) {
         std::fprintf(f, "%s %04x %02x\n", kind, port, value & 0xFF);
         std::fclose(f);
     }
 }
 
-} // namespace
-
 extern "C" __declspec(dllexport) short WINAPI Inp32(short address) {
-    auto port = (unsigned short)address;
-    int value = latched[port] ? latch[port] : 0xFF;
-    record("in", port, value);
-    return short(value);
+    record("in", (unsigned short)address, latch[(unsigned short)address]);
+    return latch[(unsigned short)address];
 }
 
 extern "C" __declspec(dllexport) void WINAPI Out32(short address, short data) {
-    auto port = (unsigned short)address;
-    latch[port] = (unsigned char)data;
-    latched[port] = true;
-    record("out", port, data);
+    latch[(unsigned short)address] = (unsigned char)data;
+    record("out", (unsigned short)address, data);
 }
 
 extern "C" __declspec(dllexport) BOOL WINAPI IsInpOutDriverOpen() {
