@@ -185,6 +185,7 @@ struct ACCEL {
 #define SB_ENDSCROLL 8
 
 // Window styles
+#define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_DISABLED 0x08000000L
@@ -193,6 +194,7 @@ struct ACCEL {
 #define WS_VSCROLL 0x00200000L
 #define WS_HSCROLL 0x00100000L
 #define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
@@ -207,7 +209,11 @@ struct ACCEL {
 
 // Dialog and control styles, control notifications, dialog command identifiers
 #define DS_SYSMODAL 0x02L
+#define DS_3DLOOK 0x04L
 #define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+#define ES_AUTOHSCROLL 0x0080L
+#define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
 #define SS_CENTER 0x00000001L
 #define EN_CHANGE 0x0300
