@@ -25,6 +25,7 @@ linux)
             "$program" 2>>"$out/stderr.log" &
         pid=$!
     }
+    active() { xdotool getwindowfocus getwindowname 2>/dev/null; }
     accesses() { cat "$out/port/access.log" 2>/dev/null || true; }
     # The main window's client area is the plain widget right inside it; the status bar is in it.
     drawing() { awk -F'|' '$1 == "Bytescope" && $2 == "QWidget" && $3 == 1 && $4 != "text" {
@@ -36,17 +37,23 @@ linux)
     closebox() { "$support/scenario_close_window" "$(xdotool search --name "^$1\$" | head -1)"; }
     ;;
 windows)
-    cp "$(dirname "$program")"/{bytescope.exe,BYTESCOPE.HLP} "$support"/inpout*.dll "$out/"
+    # Wine's desktop process belongs to the display it started on: a fresh server for this one,
+    # and none left behind.
+    wineserver -k 2>/dev/null || true
+    trap 'wineserver -k 2>/dev/null || true' EXIT
+    cp "$program" "$(dirname "$program")"/{BYTESCOPE.HLP,tests/windows/driver/inpout*.dll} "$out/"
     peek() { wine "$support/scenario_peek.exe" "$@" 2>/dev/null | tr -d '\r'; }
     start() {
         : >"$out/inpout-access.log"
         WINEDEBUG=+relay wine "$out/bytescope.exe" 2>"$out/relay.log" &
-        pid=$! tid=""
+        pid=$! main=""
     }
-    accesses() { cat "$out/inpout-access.log"; }
+    # Keys reach the window only once Wine, too, has made it the active one.
+    active() { [ "$(peek active)" = "$(xdotool getwindowfocus getwindowname)" ] && peek active; }
+    accesses() { tr -d '\r' <"$out/inpout-access.log"; }
     drawing() {
-        [ -n "$tid" ] || tid=$(peek thread) || return 0
-        awk -v tid="$tid" -f "$support/relay.awk" "$out/relay.log"
+        [ -n "$main" ] || main=$(peek main) || return 0
+        awk -v tid="${main% *}" -v hwnd="${main#* }" -f "$here/support/relay.awk" "$out/relay.log"
     }
     status() { peek status; }
     texts() { peek texts "$1"; }
@@ -64,7 +71,10 @@ expect() {
     for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
     fail "$seen"
 }
-is_active() { seen=$(xdotool getwindowfocus getwindowname 2>/dev/null) || true; [ "$seen" = "$1" ]; }
+is_active() { seen=$(active) || true; [ "$seen" = "$1" ]; }
+is_shown() { seen=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) || true; [ -n "$seen" ]; }
+# A program starting under Wine for the first time in a display may take longer.
+expect_long() { for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done; fail "nothing"; }
 is_gone() { seen=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) || true; [ -z "$seen" ]; }
 has_status() { seen=$(status); [ "$seen" = "$1" ]; }
 shows() { seen=$(texts "$1" | sort -u | paste -sd '|'); texts "$1" | grep -qxF -- "$2"; }
@@ -136,9 +146,9 @@ while IFS= read -r line || [ -n "$line" ]; do
     verb=$1
     shift
     case $verb in
-    start) start ;;
-    key) mark=$(($(wc -l <"$out/draw.log" 2>/dev/null || echo 0) + 1)); xdotool key --delay 100 "$@" ;;
-    type) mark=$(($(wc -l <"$out/draw.log" 2>/dev/null || echo 0) + 1)); xdotool type --delay 100 "$1" ;;
+    start) start && expect_long is_shown Bytescope ;;
+    key) mark=$(($(cat "$out/draw.log" 2>/dev/null | wc -l) + 1)) || true; xdotool key --delay 100 "$@" ;;
+    type) mark=$(($(cat "$out/draw.log" 2>/dev/null | wc -l) + 1)) || true; xdotool type --delay 100 "$1" ;;
     pause) sleep "$1" ;;
     active) expect is_active "$1" ;;
     gone) expect is_gone "$1" ;;
@@ -153,5 +163,5 @@ while IFS= read -r line || [ -n "$line" ]; do
     shot) import -window root "$out/$1.png" ;;
     *) fail "no such step" ;;
     esac
-done <"$here/session.txt"
+done <"${SCENARIO_SESSION:-$here/session.txt}"
 echo "session.txt: every step as expected ($backend)"

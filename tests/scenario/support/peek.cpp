@@ -3,7 +3,8 @@
 //   peek status        the text of the main window's status bar (WM_GETTEXT: its first part)
 //   peek texts TITLE   the texts of the window titled TITLE and of its controls, one a line
 //   peek closebox TITLE   the screen point of that window's close box, as "X Y"
-//   peek thread        the thread of the main window, as Wine's traces number it (hex)
+//   peek active        the title of the window Windows takes as the active one
+//   peek main          the main window's thread and handle, in hex as Wine's traces print them
 // Exits with 1 when the window is not there. Every message waits at most a second.
 #include <windows.h>
 
@@ -60,10 +61,17 @@ int main(int argc, char** argv) {
         if (!bar || !textOf(bar, text, sizeof text))
             return 1;
         std::printf("%s\n", text);
-    } else if (!std::strcmp(what, "thread")) {
+    } else if (!std::strcmp(what, "active")) {
+        char title[256];
+        HWND active = GetForegroundWindow();
+        if (!active || !textOf(active, title, sizeof title))
+            return 1;
+        std::printf("%s\n", title);
+    } else if (!std::strcmp(what, "main")) {
         if (!main)
             return 1;
-        std::printf("%04lx\n", GetWindowThreadProcessId(main, nullptr));
+        std::printf("%04lx %08lx\n", GetWindowThreadProcessId(main, nullptr),
+                    (unsigned long)(ULONG_PTR(main) & 0xFFFFFFFF));
     } else if (argc > 2) {
         HWND hwnd = FindWindowA(nullptr, argv[2]);
         if (!hwnd)
