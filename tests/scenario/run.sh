@@ -25,6 +25,9 @@ is_active() { seen=$(active) || true; [ "$seen" = "$1" ]; }
 is_shown() { seen=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) || true
     [ -n "$seen" ]; }
 is_gone() { ! is_shown "$1"; }
+is_centred() { local X=-9999 Y=0 WIDTH=0 HEIGHT=0; eval "$(xdotool search --onlyvisible --name \
+    "^$1\$" getwindowgeometry --shell | head -6)"; seen="at $X,$Y, $WIDTH x $HEIGHT"
+    (((2 * X + WIDTH - 1024) ** 2 + (2 * Y + HEIGHT - 768) ** 2 < 400)); }
 has_status() { seen=$(status); [ "$seen" = "$1" ]; }
 shows() { seen=$(texts "$1" | sort -u | paste -sd '|'); texts "$1" | grep -qxF -- "$2"; }
 # The texts of the main window's last paint, "X Y #rrggbb TEXT".
@@ -51,22 +54,20 @@ rows_seen() { last_paint | awk '{ t = substr($0, length($1 $2 $3) + 4) } t ~ /^ 
             if (t ~ /^  [0-2][0-9]:[0-5][0-9]:[0-5][0-9]       $/) t = "TIME"
             line = line (f > 1 ? " " : "") t ":" runs colour[k, length(t)] m }
         print line } }'; }
-binary() { local v=$1 w s=""; for w in 128 64 32 16 8 4 2 1; do
-    if ((v >= w)); then s+=1 v=$((v - w)); else s+=0; fi; done; echo "$s"; }
+binary() { local w s=""; for w in 128 64 32 16 8 4 2 1; do s+=$((($1 & w) != 0)); done; echo $s; }
 # DATA/STATUS/CONTROL, newest first. The newest row shows the time in green, data and control in
 # red and status in blue, but the bits that the masks always clear in black; older rows in black.
-rows_wanted() { local d s c r newest=1; for r in "$@"; do IFS=/ read -r d s c <<<"$r"
-    if ((newest)); then echo "TIME:g17 $(binary $d):r8 $d:r${#d} $(binary $s):b5k3 $s:b${#s}" \
-        "$(binary $c):k4r4 $c:r${#c}"
-    else echo "TIME:k17 $(binary $d):k8 $d:k${#d} $(binary $s):k8 $s:k${#s} $(binary $c):k8" \
-        "$c:k${#c}"; fi
-    newest=0; done | paste -sd '|'; }
+rows_wanted() { local d s c r t=g o=r i=b sb=b5k3 cb=k4r4
+    for r in "$@"; do IFS=/ read -r d s c <<<"$r"
+        echo "TIME:${t}17 $(binary $d):${o}8 $d:$o${#d} $(binary $s):$sb $s:$i${#s}" \
+            "$(binary $c):$cb $c:$o${#c}"
+        t=k o=k i=k sb=k8 cb=k8; done | paste -sd '|'; }
 has_rows() { seen=$(rows_seen | paste -sd '|'); [ "$seen" = "$1" ]; }
 port_lines() { accesses | grep -E '^(in|out) ' || true; }
 has_accesses() { seen=$(port_lines | tail -n +$((ported + 1)) | paste -sd ,); [ "$seen" = "$1" ]; }
-has_ended() { seen="still running"; ! kill -0 "$pid" 2>/dev/null; }
 # The drawing log's length before a key: a window's texts are those shown after it.
 remember() { mark=$(($(cat "$out/draw.log" 2>/dev/null | wc -l) + 1)) || true; }
+has_ended() { seen="still running"; ! kill -0 "$pid" 2>/dev/null; }
 ended() { TRIES=100 expect has_ended; code=0; wait "$pid" || code=$?; pid=""
     [ "$code" = "$1" ] || fail "exit code $code"; }
 
@@ -82,19 +83,20 @@ while IFS= read -r line || [ -n "$line" ]; do
     verb=$1 && shift
     case $verb in
     # Wine's first start in a display takes longer.
-    start) start && TRIES=300 expect is_shown Bytescope && expect is_active Bytescope ;;
+    start) start && TRIES=300 expect is_shown Bytescope ;;
     key) remember && xdotool key --delay 100 "$@" ;;
     type) remember && xdotool type --delay 100 "$1" ;;
     pause) sleep "$1" ;;
     active) expect is_active "$1" ;;
     gone) expect is_gone "$1" ;;
+    centred) expect is_centred "$1" ;;
     status) expect has_status "$*" ;;
     shows) expect shows "$1" "$2" ;;
     drawn) expect drew "$1 $2" ;;
     rows) expect has_rows "$(rows_wanted "$@")" ;;
     port) expect has_accesses "$(sed 's/, /,/g' <<<"$*")" && ported=$(port_lines | wc -l) ;;
     close) closebox "$1" ;;
-    focus) refocus "$1" ;;
+    focus) xdotool search --name "^$1\$" windowfocus --sync ;;
     exit) ended "$1" ;;
     shot) import -window root "$out/$1.png" ;;
     *) fail "no such step" ;;

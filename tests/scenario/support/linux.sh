@@ -25,5 +25,3 @@ texts() {
 }
 # Without a window manager, the close box's request: WM_DELETE_WINDOW.
 closebox() { "$support/scenario_close_window" "$(xdotool search --name "^$1\$" | head -1)"; }
-# Nobody gives the focus back when a window closes; a window manager would.
-refocus() { xdotool search --name "^$1\$" windowfocus --sync; }

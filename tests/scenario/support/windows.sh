@@ -22,5 +22,3 @@ drawing() {
 status() { peek status; }
 texts() { peek texts "$1"; }
 closebox() { xdotool mousemove $(peek closebox "$1") click 1; }
-# Wine gives the focus back itself, as Windows does.
-refocus() { :; }
