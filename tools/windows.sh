@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Bytescope for Windows: installs what is missing, cross-builds bytescope.exe for 64-bit (x64) and
-# 32-bit (x86) Windows with mingw-w64, runs the Windows tests under Wine, and makes the package
-# (zip and installer). Everything it makes is under build-windows/.
+# 32-bit (x86) Windows with mingw-w64, runs the Windows tests and a scripted session of the
+# program itself under Wine, and makes the package (zip and installer). Everything it makes is
+# under build-windows/.
 # The 32-bit tests (and the installer, a 32-bit program) need Wine's 32-bit part, wine32:i386,
 # which this installs, adding the i386 architecture to dpkg; WINE32=0 leaves it out. Without it
 # the 32-bit build is built and linked only.
@@ -19,7 +20,7 @@ timing() {
 }
 
 tools/install-packages.sh cmake make g++ g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 \
-    googletest wine wine64 fonts-wine icoutils nsis zip unzip
+    googletest wine wine64 fonts-wine icoutils nsis zip unzip xvfb xauth xdotool imagemagick
 # Wine's 32-bit part is a 32-bit Linux program: first ask the kernel whether it runs one at all
 # (a 93-byte program that only exits). Installed on a kernel that cannot, it breaks 64-bit Wine.
 runs_32bit() {
@@ -110,6 +111,14 @@ else
     echo "== The 32-bit tests are not run: Wine's 32-bit part is not installed"
 fi
 timing "tests"
+
+# The scripted session (tests/scenario/session.txt), as a person has it, on a virtual display.
+for arch in x64 $([ $wine32 = yes ] && echo x86); do
+    echo "== The program itself under Wine ($arch): one scripted session"
+    tools/wine-scenario.sh "$out/$arch" "$out/scenario-$arch"
+done
+wineserver -p >/dev/null 2>&1
+timing "scripted session"
 
 echo "== The Windows package"
 cpack --config "$out/x64/CPackConfig.cmake" -B "$out/package" >/dev/null

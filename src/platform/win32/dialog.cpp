@@ -348,6 +348,10 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     // Without an owner, the window that was active before becomes active again afterwards.
     QPointer<QWidget> active = owner ? owner->widget.data() : QApplication::activeWindow();
     box->show();
+    // As in Win32, the box stands in the middle of the work area of its owner's screen, not over
+    // the owner. Placed once shown, when it has taken its size.
+    QScreen* screen = owner ? owner->widget->screen() : QGuiApplication::primaryScreen();
+    box->move(screen->availableGeometry().center() - box->rect().center());
     box->activateWindow();
     win32::runModalLoop([&box] { return !box || !box->isVisible(); });
     delete box;

@@ -50,6 +50,7 @@ struct HWND__ {
     bool disabled = false;       // a top-level window disabled by EnableWindow
     bool destroying = false;     // WM_DESTROY is being sent; the window stays valid until it ends
     bool inMenuLoop = false;     // WM_MENUSELECT has reported a menu that has not closed yet
+    int menuTitle = -1;          // the menu bar's title the menu loop last selected
     bool dialogEnded = false;
     HWND disabledOwner = nullptr; // the owner a dialog disabled, enabled again when it ends
     INT_PTR dialogResult = 0;

@@ -138,9 +138,9 @@ UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMa
 BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 
 // --- Message boxes and help --------------------------------------------------------------------
-// One OK button, with the warning icon for MB_ICONWARNING. The owner is disabled while the box is
-// open; with no owner no window is. The text is shown as plain text. Posted messages are
-// dispatched while it is open. Returns IDOK.
+// One OK button, with the warning icon for MB_ICONWARNING, in the middle of the work area of the
+// owner's screen. The owner is disabled while the box is open; with no owner no window is. The text
+// is shown as plain text. Posted messages are dispatched while it is open. Returns IDOK.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 // HELP_FINDER opens the help viewer (not modal, one at a time, raised when already open) on the
 // file's contents; the file is looked for in the folders the start-up code named. A missing file

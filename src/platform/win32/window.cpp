@@ -608,6 +608,8 @@ namespace {
 // navigated from the keyboard. The loop ends, and the closing is reported once, when neither is.
 void menuSelect(HWND hwnd, WORD item, WORD flags, HMENU menu) {
     hwnd->inMenuLoop = true;
+    if (menu == hwnd->menu)
+        hwnd->menuTitle = item;
     SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(item, flags), LPARAM(menu));
 }
 
@@ -618,6 +620,7 @@ void endMenuLoopLater(HWND hwnd) {
             (hwnd->menuBar && hwnd->menuBar->hasFocus()))
             return;
         hwnd->inMenuLoop = false;
+        hwnd->menuTitle = -1;
         SendMessageA(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     });
 }
@@ -668,11 +671,13 @@ void win32::buildMenuBar(HWND hwnd, QMenuBar* bar) {
     }
     // A title highlighted from the keyboard, without its pop-up open. The pointer passing over
     // the closed bar highlights titles too, but that is not the menu loop. The bar takes the
-    // focus only after it has highlighted the first title, so this looks once it has.
+    // focus only after it has highlighted the first title, so this looks once it has. Escape in
+    // a pop-up goes back to its title, which stays selected: as in Win32, nothing is reported,
+    // and the bar keeps the description of the item last highlighted.
     QObject::connect(bar, &QMenuBar::hovered, bar, [hwnd, bar, menu](QAction* a) {
         QTimer::singleShot(0, bar, [hwnd, bar, menu, a = QPointer<QAction>(a)] {
             if (a && a->menu() && bar->activeAction() == a && bar->hasFocus() &&
-                !QApplication::activePopupWidget())
+                !QApplication::activePopupWidget() && a->data().toInt() != hwnd->menuTitle)
                 menuSelect(hwnd, WORD(a->data().toInt()), MF_POPUP | MF_HILITE, menu);
         });
     });
