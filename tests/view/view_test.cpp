@@ -166,36 +166,6 @@ TEST(View, StartScreenIsBlackWithThreeCentredTextsUntilTheFirstReading) {
     EXPECT_EQ(script.runProgram(), 0);
 }
 
-TEST(View, TheNewestReadingShowsInColourUnderTheHeaderAndOlderOnesInBlackBelow) {
-    install();
-    gui::Script script;
-    for (int i : {1, 2, 0x1FFFF}) // the last with every bit the masks keep set
-        script.then([i] {
-            show(i);
-            key(Qt::Key_F12);
-        });
-    script.then([] {
-        EXPECT_STREQ(list[2].SB, "11111000");
-        EXPECT_STREQ(list[2].CB, "00001111");
-        EXPECT_EQ(screen(), expected({{2, 1}, {1, 2}, {0, 3}}, cxChar));
-        // What reaches the screen: red and blue on the newest row, none below it.
-        QImage img = client()->grab().toImage();
-        auto coloured = [&](int line) {
-            int n = 0;
-            for (int y = line * cyChar; y < (line + 1) * cyChar; ++y)
-                for (int x = 0; x < img.width(); ++x) {
-                    QColor c = img.pixelColor(x, y);
-                    n += std::max(c.red(), c.blue()) > 150 && c.green() < 90;
-                }
-            return n;
-        };
-        EXPECT_GT(coloured(1), 40);
-        EXPECT_EQ(coloured(2), 0);
-        quit();
-    });
-    EXPECT_EQ(script.runProgram(), 0);
-}
-
 TEST(View, ScrollingMovesTheRowsStopsAtTheEndsAndNewReadingsWaitForTheTop) {
     install();
     gui::Script script;
