@@ -80,9 +80,9 @@ const Case kCases[] = {
      ""},
     // Levels at the pins from the raw bits: BUSY and nSTROBE, nAUTOFD, nSELECTIN are inverted;
     // control bit 5 makes the data lines inputs.
-    {"root io=01,80,2C", "--port direct pins", 0, // pin, direction and level, as below
-     "1oh 2ih 3il 4il 5il 6il 7il 8il 9il 10il 11il 12il 13il 14oh 15il 16oh 17ol 18-g 19-g 20-g "
-     "21-g 22-g 23-g 24-g 25-g ",
+    {"root io=01,80,2C", "--port direct pins", 0, // as below
+     "1oc0h 2id0h 3id1l 4id2l 5id3l 6id4l 7id5l 8id6l 9id7l 10is6l 11is7l 12is5l 13is4l 14oc1h "
+     "15is3l 16oc2h 17oc3l 18---g 19---g 20---g 21---g 22---g 23---g 24---g 25---g ",
      "bytescope-cli: Port: direct I/O at 0x378\n", ""},
     // The write dialog's rules; a refused value opens nothing, as a claim moves control lines.
     {"", "write data 01000001", 0, "~" + T + " 01000001 65 .*\n", S, "d65"},
@@ -142,12 +142,12 @@ TEST_P(Cli, PrintsWritesAndExitsAsDocumented) {
                           {&m.system, m.roots, &stop});
 
     EXPECT_EQ(status, c.status);
-    std::string pins; // "1oh": pin 1, an output, high; "18-g": ground
+    std::string pins; // "1oc0h": pin 1, an output, control bit 0, high; "18---g": ground
     std::istringstream lines(out.str());
     for (std::string pin, name, dir, reg, bit, how, level;
          c.args == std::string("--port direct pins") &&
          lines >> pin >> name >> dir >> reg >> bit >> how >> level;)
-        pins += pin + dir[0] + level[0] + ' ';
+        pins += pin + dir[0] + reg[0] + bit + level[0] + ' ';
     if (!pins.empty())
         EXPECT_EQ(pins, c.out);
     else if (c.out.rfind('~', 0) == 0)

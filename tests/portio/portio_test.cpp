@@ -39,7 +39,7 @@ const std::string kEio = " cannot be claimed (" + std::generic_category().messag
 
 const Scenario kScenarios[] = {
     {"PrefersThePortAt888", "0@53264 1@8880 2@888", "Port: {dev}/parport2 (ppdev, base 0x378)"},
-    {"PcieCardWhenNothingIsAt888", "3@53264 1@53248", "Port: {dev}/parport1 (ppdev, base 0xd000)"},
+    {"PcieCardWhenNothingIsAt888", "10@53264 2@53248", "Port: {dev}/parport2 (ppdev, base 0xd000)"},
     {"PortWithoutBaseAddress", "0@0", "Port: {dev}/parport0 (ppdev)"},
     {"PermissionDenied", "0@888 open=EACCES", kSim0 + kGroupLp},
     {"UnprivilegedWithoutProcAndDev", "noproc nodev eperm io=aa,d9,cc", kNoPort},
