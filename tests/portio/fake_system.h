@@ -116,7 +116,7 @@ struct Machine {
     // Sets the machine up, word by word: "N@BASE" a port the kernel knows (BASE 0: no base-addr)
     // with its /dev node; after it "nonode" (ppdev not loaded), "open=E", "excl=E", "shared=E"
     // (errno names: how open and the claims fail), "+DEV" (a registered device), "*DEV" (the one
-    // holding it), "modes=M"; and "root" (ioperm works), "eperm",
+    // holding it); and "root" (ioperm works), "eperm",
     // "io=HEX,HEX,HEX" (what inb reads at 888..890), "noproc" and "nodev" (/proc or /dev missing).
     void build(const std::string& description) {
         static const std::map<std::string, int> errors = {{"ENXIO", ENXIO},
@@ -152,8 +152,6 @@ struct Machine {
             } else if (key == "io") {
                 for (int i = 0; i < 3; i++)
                     system.io[888 + i] = std::stoi(value.substr(i * 3, 2), nullptr, 16);
-            } else if (key == "modes") {
-                std::ofstream(info / "modes") << value << '\n';
             } else {
                 Port& port = system.ports[node];
                 (key == "open"   ? port.openError
