@@ -58,7 +58,7 @@ for m in "${machines[@]}"; do
     PORTS="" APPEND="" SECONDS_BOUND=60
     . "$machine"
     machine_out=$work/$(basename "$machine" .sh)
-    { declare -f guest; echo guest; } >"$work/scenario"
+    { declare -f guest send_a; echo guest; } >"$work/scenario"
     # shellcheck disable=SC2086 # PORTS is a list of BASE:IRQ words
     tools/kernel/boot.sh "$cache" "$work/base.cpio" "$work/scenario" "$machine_out" \
         "$SECONDS_BOUND" "$APPEND" $PORTS || true

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,18 +21,14 @@ namespace fake {
 
 namespace fs = std::filesystem;
 
-// One /dev/parportN as ppdev would answer for it.
+// One /dev/parportN: the errno of open, of PPCLAIM after PPEXCL and of PPCLAIM alone (0: works).
 struct Port {
-    int openError = 0;           // errno from open and access, 0 = it opens
-    int exclusiveClaimError = 0; // errno from PPCLAIM after PPEXCL (ENXIO: another driver is on it)
-    int sharedClaimError = 0;    // errno from PPCLAIM without PPEXCL (ETIMEDOUT: held, bound hit)
-    unsigned char data = 0x00, status = 0x78;
-    unsigned char control = 0x00; // the kernel's copy of the four output lines
+    int openError = 0, exclusiveError = 0, sharedError = 0;
+    unsigned char data = 0x41, status = 0x58, control = 0x00; // BUSY and nACK low
 };
 
-// One ioctl the code under test made, with the byte or int it passed or got back (-1: none).
+// One ioctl made, with the byte or int it passed or got back (-1: none).
 struct Call {
-    int fd;
     unsigned long request;
     int value;
     bool operator==(const Call&) const = default;
@@ -50,8 +45,7 @@ public:
     std::map<std::string, Port> ports; // by device path
     std::map<int, File> files;         // the open fds
     std::vector<Call> calls;
-    std::vector<std::string> opened;
-    std::vector<int> closed;
+    int opens = 0;
     int iopermError = ENOSYS; // 0: ioperm succeeds
     std::vector<bool> ioperms;
     std::map<unsigned short, int> io; // what inb returns, by address (default 0xFF)
@@ -61,47 +55,42 @@ public:
         return ports.count(path) ? -ports[path].openError : -ENOENT;
     }
     int open(const std::string& path) override {
-        opened.push_back(path);
-        if (int err = access(path))
-            return err;
-        files[nextFd_] = {path};
-        return nextFd_++;
+        opens++;
+        int err = access(path);
+        return err ? err : (files[nextFd_] = {path}, nextFd_++);
     }
-    int close(int fd) override {
-        closed.push_back(fd);
-        return files.erase(fd) ? 0 : -EBADF;
-    }
+    int close(int fd) override { return files.erase(fd) ? 0 : -EBADF; }
     int ioctl(int fd, unsigned long request, void* arg) override {
         auto* byte = static_cast<unsigned char*>(arg);
         bool writes = request == PPWDATA || request == PPWCONTROL;
-        calls.push_back({fd, request,
-                         writes                 ? *byte
-                         : request == PPDATADIR ? *static_cast<int*>(arg)
-                                                : -1});
+        calls.push_back({request, writes                 ? *byte
+                                  : request == PPDATADIR ? *static_cast<int*>(arg)
+                                                         : -1});
         if (!files.count(fd))
             return -EBADF;
         File& file = files[fd];
         Port& port = ports[file.path];
-        int err = file.claimed     ? EINVAL
-                  : file.exclusive ? port.exclusiveClaimError
-                                   : port.sharedClaimError;
-        if (request == PPEXCL || request == PPCLAIM) {
-            file.exclusive |= request == PPEXCL;
-            if (request == PPCLAIM && !err)
+        if (request == PPEXCL)
+            return file.exclusive = true, 0;
+        if (request == PPCLAIM) {
+            int err = file.claimed     ? EINVAL
+                      : file.exclusive ? port.exclusiveError
+                                       : port.sharedError;
+            if (!err)
                 file.claimed = true, port.control = 0x0C; // the new device's initial state
-            return request == PPCLAIM ? -err : 0;
+            return -err;
         }
         if (!file.claimed)
             return -EINVAL; // ppdev: claim the port first
-        unsigned char* reg = request == PPRDATA || request == PPWDATA         ? &port.data
-                             : request == PPRCONTROL || request == PPWCONTROL ? &port.control
-                                                                              : &port.status;
+        unsigned char& reg = request == PPRDATA || request == PPWDATA         ? port.data
+                             : request == PPRCONTROL || request == PPWCONTROL ? port.control
+                                                                              : port.status;
         if (request == PPRELEASE)
             file.claimed = false;
         else if (writes)
-            *reg = *byte & (request == PPWCONTROL ? 0x0F : 0xFF);
+            reg = *byte & (request == PPWCONTROL ? 0x0F : 0xFF);
         else if (request != PPDATADIR)
-            calls.back().value = *byte = *reg;
+            calls.back().value = *byte = reg;
         return 0;
     }
     int ioperm(unsigned long from, unsigned long count, bool on) override {
@@ -123,65 +112,54 @@ struct Machine {
 
     Machine() { fs::create_directories(roots.proc), fs::create_directories(roots.dev); }
     ~Machine() { fs::remove_all(root); }
-    std::string node(int n) const { return roots.dev + "/parport" + std::to_string(n); }
-    fs::path info(int n) const {
-        return fs::path(roots.proc) / "sys/dev/parport" / ("parport" + std::to_string(n));
-    }
 
-    // Sets the machine up from a description, one word at a time: "N@BASE" a port the kernel
-    // knows (BASE 0: no base-addr) with its /dev node; after it "nonode" (ppdev not loaded),
-    // "open=E", "excl=E", "shared=E" (errno names: how open and the claims fail), "+DEV" (a
-    // registered device), "*DEV" (the one holding it), "modes=M", "data=HEX", "status=HEX";
-    // and "root" (ioperm works), "eperm", "io=HEX,HEX,HEX" (what inb reads at 888..890),
-    // "noproc" and "nodev" (/proc or /dev missing). Returns the last port named.
-    Port& build(const std::string& description) {
+    // Sets the machine up, word by word: "N@BASE" a port the kernel knows (BASE 0: no base-addr)
+    // with its /dev node; after it "nonode" (ppdev not loaded), "open=E", "excl=E", "shared=E"
+    // (errno names: how open and the claims fail), "+DEV" (a registered device), "*DEV" (the one
+    // holding it); and "root" (ioperm works), "eperm",
+    // "io=HEX,HEX,HEX" (what inb reads at 888..890), "noproc" and "nodev" (/proc or /dev missing).
+    void build(const std::string& description) {
         static const std::map<std::string, int> errors = {{"ENXIO", ENXIO},
                                                           {"EBUSY", EBUSY},
                                                           {"EACCES", EACCES},
                                                           {"EIO", EIO},
                                                           {"ETIMEDOUT", ETIMEDOUT}};
         std::istringstream words(description);
+        std::string node;
+        fs::path info;
         for (std::string w; words >> w;) {
-            std::string value = w.substr(w.find_first_of("=@+*") + 1);
-            fs::path devices = info(n_) / "devices";
+            std::string key = w.substr(0, w.find_first_of("=@+*"));
+            std::string value = w.substr(std::min(w.size(), key.size() + 1));
             if (w.find('@') != std::string::npos) { // base-addr: the base and the ECP base
-                fs::create_directories(info(n_ = std::stoi(w)) / "devices");
+                node = roots.dev + "/parport" + key;
+                info = fs::path(roots.proc) / "sys/dev/parport" / ("parport" + key);
+                fs::create_directories(info / "devices");
                 if (std::stoul(value))
-                    std::ofstream(info(n_) / "base-addr") << value << "\t0\n";
-                std::ofstream(info(n_) / "devices/active") << "none\n";
-                std::ofstream(node(n_)).put('\0');
-                system.ports[node(n_)] = {};
+                    std::ofstream(info / "base-addr") << value << "\t0\n";
+                std::ofstream(info / "devices/active") << "none\n";
+                std::ofstream(node).put('\0');
+                system.ports[node] = {};
             } else if (w == "nonode") {
-                fs::remove(node(n_)), system.ports.erase(node(n_));
-            } else if (w[0] == '+' || w[0] == '*') {
-                fs::create_directories(devices / value);
+                fs::remove(node), system.ports.erase(node);
+            } else if (key.empty()) { // +DEV, *DEV
+                fs::create_directories(info / "devices" / value);
                 if (w[0] == '*')
-                    std::ofstream(devices / "active") << value << '\n';
+                    std::ofstream(info / "devices/active") << value << '\n';
             } else if (w == "root" || w == "eperm") {
                 system.iopermError = w == "root" ? 0 : EPERM;
             } else if (w == "noproc" || w == "nodev") {
                 fs::remove_all(w == "noproc" ? roots.proc : roots.dev);
+            } else if (key == "io") {
+                for (int i = 0; i < 3; i++)
+                    system.io[888 + i] = std::stoi(value.substr(i * 3, 2), nullptr, 16);
             } else {
-                std::string key = w.substr(0, w.find('='));
-                Port& port = system.ports[node(n_)];
-                if (key == "data" || key == "status")
-                    (key == "data" ? port.data : port.status) = std::stoi(value, nullptr, 16);
-                else if (key == "io") // the raw bytes at 888, 889, 890 for inb
-                    for (int i = 0; i < 3; i++)
-                        system.io[888 + i] = std::stoi(value.substr(i * 3, 2), nullptr, 16);
-                else if (key == "modes")
-                    std::ofstream(info(n_) / "modes") << value << '\n';
-                else // open=, excl=, shared=
-                    (key == "open"   ? port.openError
-                     : key == "excl" ? port.exclusiveClaimError
-                                     : port.sharedClaimError) = errors.at(value);
+                Port& port = system.ports[node];
+                (key == "open"   ? port.openError
+                 : key == "excl" ? port.exclusiveError
+                                 : port.sharedError) = errors.at(value);
             }
         }
-        return system.ports[node(n_)];
     }
-
-private:
-    int n_ = 0; // the port the words after N@BASE describe
 };
 
 } // namespace fake

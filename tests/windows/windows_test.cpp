@@ -1,11 +1,10 @@
-// The Windows platform: which port the registers reach, the hand-off of the manual to the shell,
-// and the command line WinMain gets.
-#include "winhelp.h"
-
+// The Windows platform: which port the registers reach, and the command line WinMain gets.
 #include "startup.h"
 #include "winport.h"
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <fstream>
 
@@ -77,33 +76,6 @@ TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
     }
     SetEnvironmentVariableA("BYTESCOPE_INPOUT_LOG", nullptr);
     SetEnvironmentVariableA("BYTESCOPE_INPOUT_CLOSED", nullptr);
-}
-
-void setClassValue(const std::string& key, const std::string& value) {
-    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(), 0), 0);
-}
-
-// The shell opens the manual with the handler of HTML files; a handler that writes down what it
-// was given stands in for the browser. (Wine's own prefix has none for .html.)
-TEST(HelpTopics, HandsTheManualBesideTheProgramToTheHtmlHandler) {
-    const std::string opened = ProgramFolder() + "\\opened.txt";
-    DeleteFileA(opened.c_str());
-    char previous[256] = {};
-    LONG size = sizeof previous;
-    RegQueryValueA(HKEY_CLASSES_ROOT, ".html", previous, &size);
-    setClassValue(".html", "BytescopeTest.html");
-    setClassValue("BytescopeTest.html\\shell\\open\\command",
-                  "cmd.exe /c echo %1>\"" + opened + "\"");
-    SetCurrentDirectoryA("C:\\"); // the manual is found beside the program, wherever one is
-    EXPECT_TRUE(WinHelpA(nullptr, "BYTESCOPE.HLP", HELP_FINDER, 0));
-    for (int i = 0; i < 100 && linesOf(opened).empty(); ++i)
-        Sleep(100);
-    EXPECT_EQ(linesOf(opened), std::vector<std::string>{ProgramFolder() + "\\BYTESCOPE.HLP"});
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, "BytescopeTest.html");
-    if (previous[0])
-        setClassValue(".html", previous);
-    else
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, ".html");
 }
 
 TEST(CommandLine, WinMainGetsWhatFollowsTheProgramName) {

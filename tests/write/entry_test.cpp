@@ -19,12 +19,8 @@ struct Case {
     const char* text;
     int value; // the register value written, or -1: rejected
 };
-Case ok(const char* text, int value) {
-    return {text, value};
-}
-Case no(const char* text) {
-    return {text, -1};
-}
+const auto ok = [](const char* text, int value) { return Case{text, value}; };
+const auto no = [](const char* text) { return Case{text, -1}; };
 
 // Enters each text for the register `write` selects and checks the result, Output and the
 // accesses that reached the port; ParseInput must agree and write nothing.
