@@ -1,5 +1,5 @@
-// The view's arithmetic without a window: scroll ranges, increments, clamping, row and column
-// positions, and which rows a paint has to draw.
+// The view's arithmetic without a window: the scroll ranges' edges, and which rows a paint has to
+// draw.
 #include "view.h"
 
 #include <gtest/gtest.h>
@@ -15,29 +15,6 @@ TEST(ViewArithmetic, ScrollRangesTruncateTowardZeroAndNeverGoBelowZero) {
     EXPECT_EQ(HscrollMaxFor(608, 610, 8), 2); // -2 / 8 truncates to 0
     EXPECT_EQ(HscrollMaxFor(608, 617, 8), 1); // -9 / 8 is -1, not -2
     EXPECT_EQ(HscrollMaxFor(608, 640, 8), 0); // 2 + (-4) is below 0
-}
-
-// The increments the running program's scroll bars do not reach: a page in a client area less
-// than a line high, the top, and the horizontal pages and edges.
-TEST(ViewArithmetic, IncrementsAtTheirLimits) {
-    EXPECT_EQ(VscrollIncFor(SB_PAGEDOWN, 0, 3, 50, 15, 16), 1) << "a page is at least a line";
-    EXPECT_EQ(VscrollIncFor(SB_PAGEUP, 0, 3, 50, 15, 16), -1);
-    EXPECT_EQ(VscrollIncFor(SB_TOP, 0, 5, 20, 100, 16), -5);
-    EXPECT_EQ(HscrollIncFor(SB_PAGERIGHT, 0, 3), 8);
-    EXPECT_EQ(HscrollIncFor(SB_PAGELEFT, 0, 3), -8);
-    EXPECT_EQ(HscrollIncFor(SB_LEFT, 0, 3), 0);
-    EXPECT_EQ(ClampScrollInc(-6, 2, 4), -2); // page up past the top
-    EXPECT_EQ(ClampScrollInc(8, 0, 0), 0);   // an empty range
-}
-
-TEST(ViewArithmetic, RowsAndColumnsArePlacedBeyondSixteenBitsAndTruncatedTowardZero) {
-    EXPECT_EQ(TableLeft(8, 0), 8);
-    EXPECT_EQ(TableLeft(8, 3), -16);
-    EXPECT_EQ(RowTop(16, 0, 0), 16);             // the newest row, under the header
-    EXPECT_EQ(RowTop(16, 2, 1), 0);              // scrolled by 2: older row 1 on the top line
-    EXPECT_EQ(RowTop(17, 0, 2000), 34017);       // past 32767
-    EXPECT_EQ(RowTop(17, 31968, 1), -543422);    // the newest rows far above a full log's bottom
-    EXPECT_EQ(ColumnLeft(-200, COL_DB, 8), -94); // -94.4 toward zero, not down to -95
 }
 
 TEST(ViewArithmetic, TheRowsDrawnAreExactlyThoseThatMeetTheClientArea) {

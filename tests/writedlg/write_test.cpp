@@ -121,45 +121,6 @@ TEST_P(WriteDialogOpened, SitsInItsPlaceEmptyWithSendFollowingTheField) {
 
 INSTANTIATE_TEST_SUITE_P(F1AndF2, WriteDialogOpened, testing::ValuesIn(kOpened), named);
 
-struct Accepted {
-    const char* name;
-    Qt::Key key;
-    const char* entry;
-    bool enter; // Enter in the field, else a click on Send
-    const char* port;
-    const char* DD;
-    const char* CD;
-};
-
-NAMED(Accepted)
-
-class WriteDialogAccepted : public testing::TestWithParam<Accepted> {};
-
-TEST_P(WriteDialogAccepted, IsWrittenAndTheReadingAfterItShowsIt) {
-    const Accepted& c = GetParam();
-    usePort();
-    const char* title = c.key == Qt::Key_F1 ? "Write DATA Register" : "Write CONTROL Register";
-    EXPECT_EQ(runWith(c.key, title, {[&] {
-                          gui::type(c.entry);
-                          if (c.enter)
-                              key(Qt::Key_Return);
-                          else
-                              QTest::mouseClick(dialog().send, Qt::LeftButton);
-                      }}),
-              0);
-    EXPECT_EQ(describe(*port), c.port);
-    EXPECT_STREQ(list[0].DD, c.DD);
-    EXPECT_STREQ(list[0].CD, c.CD);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, WriteDialogAccepted,
-    testing::Values(Accepted{"Data12Send", Qt::Key_F1, "12", false,
-                             "out 888 12, in 888 12, in 889 120, in 890 12", "12", "7"},
-                    Accepted{"ControlBinaryEnter", Qt::Key_F2, "00001111", true,
-                             "out 890 4, in 888 0, in 889 120, in 890 4", "0", "15"}),
-    named);
-
 struct Rejected {
     const char* name;
     Qt::Key key;
