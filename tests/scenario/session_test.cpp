@@ -6,8 +6,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 
-#include <map>
-
 #include "gui.h"
 #include "recording_backend.h"
 
@@ -15,28 +13,21 @@ namespace {
 
 // The port as the session's stand-ins are: data and status read 0xFF until written (status never
 // is); control starts as a ppdev claim loads it, 0x0C, and keeps its four output lines only.
-class StandInPort final : public portio::Backend {
-    int data_ = 0xFF, control_ = 0x0C;
-
-public:
+struct StandInPort final : portio::Backend {
+    int data = 0xFF, control = 0x0C;
     int read(unsigned short port) override {
-        return port == portio::kDataAddr ? data_ : port == portio::kControlAddr ? control_ : 0xFF;
+        return port == portio::kDataAddr ? data : port == portio::kControlAddr ? control : 0xFF;
     }
     void write(unsigned short port, int value) override {
-        data_ = port == portio::kDataAddr ? value & 0xFF : data_;
-        control_ = port == portio::kControlAddr ? value & portio::kControlLines : control_;
+        data = port == portio::kDataAddr ? value & 0xFF : data;
+        control = port == portio::kControlAddr ? value & portio::kControlLines : control;
     }
 };
 
 struct Step {
-    int line;
-    QString text;
+    std::string where; // "session.txt:LINE: TEXT"
     QStringList words; // as a shell reads them
 };
-
-std::string where(const Step& step) {
-    return "session.txt:" + std::to_string(step.line) + ": " + step.text.toStdString();
-}
 
 // The session's steps for this build, by runs of the program (from a `start` to its `exit`).
 std::vector<std::vector<Step>> runsOf(const char* path) {
@@ -51,7 +42,8 @@ std::vector<std::vector<Step>> runsOf(const char* path) {
             continue;
         if (words[0] == "start" || runs.empty())
             runs.emplace_back();
-        runs.back().push_back({n + 1, lines[n], words});
+        runs.back().push_back(
+            {"session.txt:" + std::to_string(n + 1) + ": " + lines[n].toStdString(), words});
     }
     return runs;
 }
@@ -60,20 +52,18 @@ std::vector<std::vector<Step>> runsOf(const char* path) {
 // them, as "TEXT:COLOURS", a letter a character (k black, else the colour's initial; a text drawn
 // again over another's start colours those characters anew), the time of day as TIME.
 QStringList painted(const std::vector<Win32DrawOp>& trace) {
-    static const std::map<COLORREF, char> letters = {{0xFFFFFF, 'w'}, {0x00FFFF, 'y'},
-                                                     {0x000000, 'k'}, {0x007D00, 'g'},
-                                                     {0x0000EB, 'r'}, {0xFF0000, 'b'}};
+    static const QList<COLORREF> colours = {0xFFFFFF, 0x00FFFF, 0x000000,
+                                            0x007D00, 0x0000EB, 0xFF0000};
     std::map<int, std::map<int, std::pair<QString, QString>>> at; // by y, then x
     for (const Win32DrawOp& op : trace) {
         if (op.hwnd == hwndMain && op.kind == Win32DrawOp::BeginPaint)
             at.clear();
         if (op.hwnd != hwndMain || op.kind != Win32DrawOp::Text)
             continue;
-        auto& [text, colours] = at[op.y][op.x];
+        auto& [text, seen] = at[op.y][op.x];
         QString t = QString::fromStdString(op.text);
         text = t.size() > text.size() ? t : text;
-        colours = QString(t.size(), letters.contains(op.color) ? letters.at(op.color) : '?') +
-                  colours.mid(t.size());
+        seen = QString(t.size(), "?wykgrb"[colours.indexOf(op.color) + 1]) + seen.mid(t.size());
     }
     static const QRegularExpression time("^  [0-2]\\d:[0-5]\\d:[0-5]\\d       $");
     QStringList lines;
@@ -103,68 +93,48 @@ QString rowsWanted(const QStringList& words) {
     return rows.join('\n');
 }
 
-// What the window with this title shows: its own text (a message box's) and its visible
-// controls' (labels, buttons, edit fields), and its frame's place on its screen.
-QStringList texts(QWidget* w) {
+// Seen as `want` when `texts` has it, else as all of them.
+QString among(const QStringList& texts, const QString& want) {
+    return texts.contains(want) ? want : texts.join('|');
+}
+
+// What a window shows: its own text (a message box's) and its visible controls' (labels,
+// buttons, edit fields), as `among` sees them.
+QString shows(QWidget* w, const QString& want) {
     QStringList texts;
     for (QWidget* c : w ? w->findChildren<QWidget*>() << w : QList<QWidget*>())
         if (c->isVisible() && !c->property("text").toString().isEmpty())
             texts << c->property("text").toString();
-    return w ? texts : QStringList{"no such window"};
+    return w ? among(texts, want) : "no such window";
 }
 
-QString titleOf(QWidget* w) {
-    return w ? w->windowTitle() : "no window";
-}
-
-QString place(QWidget* w) { // "centred": in the middle of its work area, within 10 px
-    if (!w)
-        return "no such window";
-    QRect f = w->frameGeometry();
-    QPoint off = f.center() - w->screen()->availableGeometry().center();
-    return QPoint::dotProduct(off, off) < 100
+// "centred" when the window's frame stands in the middle of its screen's work area, within 10 px.
+QString place(QWidget* w) {
+    QRect f = w ? w->frameGeometry() : QRect();
+    QPoint off = w ? f.center() - w->screen()->availableGeometry().center() : QPoint();
+    return w && QPoint::dotProduct(off, off) < 100
                ? "centred"
                : QString::asprintf("at %d,%d, %d x %d", f.x(), f.y(), f.width(), f.height());
-}
-
-// The next step waits until `seen` gives `want`; after 5 s the case fails with the session line
-// and what was seen.
-void expect(gui::Script& script, const Step& step, std::function<QString()> seen, QString want) {
-    auto since = std::make_shared<QElapsedTimer>();
-    script.waitFor(
-        where(step),
-        [=] {
-            QString now = seen();
-            if (!since->isValid())
-                since->start();
-            if (now != want && since->elapsed() > 5000)
-                [&] { FAIL() << where(step) << "\n  saw: " << now.toStdString(); }();
-            return now == want;
-        },
-        6000);
-}
-
-// Seen as `want` when `texts` has it, else as all of them.
-QString among(const QStringList& texts, const QString& want) {
-    return texts.contains(want) ? want : texts.join('|');
 }
 
 void runProgram(const std::vector<Step>& run) {
     std::vector<Win32DrawOp> trace;
     const auto& log = testsupport::installRecording(std::make_unique<StandInPort>());
     size_t ported = 0;
+    QString saw; // what the last check saw
     gui::Script script;
     for (const Step& step : run) {
         const QString verb = step.words[0], arg = step.words.mid(1).join(' '),
                       title = step.words.value(1), text = step.words.value(2);
         auto check = [&](std::function<QString()> seen, QString want) {
-            expect(script, step, seen, want);
+            script.waitFor(
+                step.where, [&saw, seen, want] { return (saw = seen()) == want; }, 5000);
         };
         if (verb == "key") {
             for (const QString& name : step.words.mid(1)) {
                 QKeyCombination k = QKeySequence(name)[0];
                 EXPECT_NE(k.key(), Qt::Key_unknown)
-                    << where(step) << ": no key " << qPrintable(name);
+                    << step.where << ": no key " << qPrintable(name);
                 script.then([k] { gui::key(k.key(), k.keyboardModifiers()); });
             }
         } else if (verb == "type") {
@@ -172,7 +142,13 @@ void runProgram(const std::vector<Step>& run) {
         } else if (verb == "pause") {
             script.then([title] { QTest::qWait(int(title.toDouble() * 1000)); });
         } else if (verb == "active") {
-            check([] { return titleOf(QApplication::activeWindow()); }, arg);
+            check(
+                [] {
+                    return QApplication::activeWindow()
+                               ? QApplication::activeWindow()->windowTitle()
+                               : "none";
+                },
+                arg);
         } else if (verb == "gone") {
             check([title] { return QString(gui::window(title) ? "shown" : "gone"); }, "gone");
         } else if (verb == "centred") {
@@ -180,7 +156,7 @@ void runProgram(const std::vector<Step>& run) {
         } else if (verb == "status") {
             check([] { return QString::fromStdString(gui::status()); }, arg);
         } else if (verb == "shows") {
-            check([=] { return among(texts(gui::window(title)), text); }, text);
+            check([=] { return shows(gui::window(title), text); }, text);
         } else if (verb == "drawn") {
             QString want = text + ':' + QString(text.size(), title == "black" ? 'k' : title[0]);
             check([&trace, want] { return among(painted(trace).join('|').split('|'), want); },
@@ -206,19 +182,19 @@ void runProgram(const std::vector<Step>& run) {
                 close ? void(w->close()) : w->activateWindow();
             });
         } else if (verb == "shot") { // the screen; the offscreen platform has none to grab
-            script.then([title] {
-                QGuiApplication::primaryScreen()->grabWindow(0).save(SCENARIO_OUT "/" + title +
-                                                                     ".png");
+            script.then([path = SCENARIO_OUT "/" + title + ".png"] {
+                QGuiApplication::primaryScreen()->grabWindow(0).save(path);
             });
         } else if (verb != "start" && verb != "exit") {
-            ADD_FAILURE() << where(step) << ": no such step";
+            ADD_FAILURE() << step.where << ": no such step";
         }
     }
     if (testing::Test::HasFailure())
         return;
     Win32_SetHelpPath({BYTESCOPE_SOURCE_DIR "/docs"});
     Win32_SetDrawTrace(&trace);
-    EXPECT_EQ(script.runProgram(), run.back().words.value(1).toInt()) << where(run.back());
+    EXPECT_EQ(script.runProgram(), run.back().words.value(1).toInt())
+        << run.back().where << "\n  the last check saw: " << saw.toStdString();
     Win32_SetDrawTrace(nullptr);
 }
 
@@ -230,10 +206,10 @@ TEST(Scenario, OneSessionAsAPersonHasIt) {
     const auto runs = runsOf(SCENARIO_SESSION);
     for (const auto& run : runs)
         ASSERT_TRUE(run.front().words[0] == "start" && run.back().words[0] == "exit")
-            << where(run.front()) << ": a run of the program goes from start to exit";
+            << run.front().where << ": a run of the program goes from start to exit";
     if (QByteArray n = qgetenv("SCENARIO_RUN"); !n.isEmpty())
         return runProgram(runs.at(n.toUInt()));
-    const testing::TestInfo* self = testing::UnitTest::GetInstance()->current_test_info();
+    auto* self = testing::UnitTest::GetInstance()->current_test_info();
     ASSERT_TRUE(QDir().mkpath(SCENARIO_OUT) && !runs.empty());
     for (size_t i = 0; i < runs.size(); ++i) {
         QProcess copy;
@@ -243,6 +219,6 @@ TEST(Scenario, OneSessionAsAPersonHasIt) {
                    {QString("--gtest_filter=%1.%2").arg(self->test_suite_name(), self->name())});
         EXPECT_TRUE(copy.waitForFinished(120000) && copy.exitStatus() == QProcess::NormalExit &&
                     copy.exitCode() == 0)
-            << "the run of the program from " << where(runs[i].front());
+            << "the run of the program from " << runs[i].front().where;
     }
 }
