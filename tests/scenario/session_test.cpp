@@ -117,6 +117,19 @@ QString place(QWidget* w) {
                : QString::asprintf("at %d,%d, %d x %d", f.x(), f.y(), f.width(), f.height());
 }
 
+QString titleOf(QWidget* w) {
+    return w ? w->windowTitle() : "none";
+}
+
+// Port accesses as the InpOut32 stand-in writes them: "in 0378 ff, out 037a 0e".
+QString accesses(const std::vector<testsupport::PortAccess>& log, size_t from) {
+    QStringList text;
+    for (size_t i = from; i < log.size(); ++i)
+        text << QString::asprintf("%s %04x %02x", log[i].kind == log[i].Out ? "out" : "in",
+                                  log[i].port, log[i].value);
+    return text.join(", ");
+}
+
 void runProgram(const std::vector<Step>& run) {
     std::vector<Win32DrawOp> trace;
     const auto& log = testsupport::installRecording(std::make_unique<StandInPort>());
@@ -142,13 +155,7 @@ void runProgram(const std::vector<Step>& run) {
         } else if (verb == "pause") {
             script.then([title] { QTest::qWait(int(title.toDouble() * 1000)); });
         } else if (verb == "active") {
-            check(
-                [] {
-                    return QApplication::activeWindow()
-                               ? QApplication::activeWindow()->windowTitle()
-                               : "none";
-                },
-                arg);
+            check([] { return titleOf(QApplication::activeWindow()); }, arg);
         } else if (verb == "gone") {
             check([title] { return QString(gui::window(title) ? "shown" : "gone"); }, "gone");
         } else if (verb == "centred") {
@@ -164,16 +171,7 @@ void runProgram(const std::vector<Step>& run) {
         } else if (verb == "rows") {
             check([&trace] { return painted(trace).mid(1).join('\n'); }, rowsWanted(step.words));
         } else if (verb == "port") { // every access since the last port step
-            check(
-                [&] {
-                    QStringList seen;
-                    for (const testsupport::PortAccess& a :
-                         std::vector(log.begin() + ported, log.end()))
-                        seen << QString::asprintf("%s %04x %02x", a.kind == a.Out ? "out" : "in",
-                                                  a.port, a.value);
-                    return seen.join(", ");
-                },
-                arg);
+            check([&] { return accesses(log, ported); }, arg);
             script.then([&] { ported = log.size(); });
         } else if (verb == "close" || verb == "focus") {
             script.then([title, close = verb == "close"] {
