@@ -48,7 +48,7 @@ BENCHMARK(BM_Reading);
 
 // Console output as usual, then how many bare reads' time one reading costs.
 class RatioReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
@@ -63,7 +63,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
                bare->second, reading->second / bare->second);
     }
 
-  private:
+private:
     std::map<std::string, double> ns_;
 };
 
