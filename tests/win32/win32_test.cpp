@@ -1,6 +1,6 @@
-// The Win32 layer held to Win32's order of messages where the program cannot show it: the menu
-// loop reports nothing for the pointer over the closed bar, and ends with one closing
-// notification.
+// The Win32 layer held to Win32's messages where the program cannot show them: the size types on
+// minimising, restoring and maximising, and the menu loop, which reports nothing for the pointer
+// over the closed bar and ends with one closing notification.
 #include <QApplication>
 #include <QLayout>
 #include <QMenuBar>
@@ -42,7 +42,40 @@ HWND makeWindow() {
     return h;
 }
 
+std::vector<Seen> sizes() {
+    std::vector<Seen> out;
+    for (const Seen& s : seen)
+        if (s.msg == WM_SIZE)
+            out.push_back(s);
+    return out;
+}
+
 } // namespace
+
+TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
+    HWND h = makeWindow();
+    QWidget* frame = Win32_Widget(h);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    const int width = Win32_Client(h)->width();
+    seen.clear();
+    frame->showMinimized();
+    QTest::qWait(20);
+    frame->showNormal();
+    QTest::qWait(20);
+    frame->showMaximized();
+    QTest::qWait(20);
+    std::vector<Seen> s = sizes();
+    ASSERT_GE(s.size(), 3u);
+    EXPECT_EQ(s[0].wParam, WPARAM(SIZE_MINIMIZED));
+    EXPECT_EQ(s[0].lParam, 0) << "0 x 0";
+    EXPECT_EQ(s[1].wParam, WPARAM(SIZE_RESTORED)) << "even at the size it had before";
+    EXPECT_EQ(LOWORD(s[1].lParam), width);
+    EXPECT_EQ(s.back().wParam, WPARAM(SIZE_MAXIMIZED));
+    RECT rc;
+    GetClientRect(h, &rc);
+    EXPECT_EQ(rc.right, LOWORD(s.back().lParam));
+}
 
 TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
     HWND h = makeWindow();
