@@ -1,5 +1,5 @@
-// The program as a person drives it: readings, the exit paths, the full log, modality, the
-// status bar and its menu help, minimising, keyboard layouts, the About box and the help viewer.
+// The program as a person drives it: the full log, modality, the status bar and its menu help,
+// minimising, keyboard layouts, the About box and the help viewer.
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -168,46 +168,10 @@ TEST_P(ProgramLayout, AcceleratorsFollowTheKeyNotItsCharacter) {
 
 INSTANTIATE_TEST_SUITE_P(CyrillicAndGreek, ProgramLayout, testing::Values(0, 1));
 
-TEST(Program, AboutBoxNamesThePortSitsOverItsOwnerAndClosesWithOkOrTheCloseBox) {
-    gui::Script script;
-    script.then([] { gui::menu("&Help", "&About")->trigger(); })
-        .waitForWindow("About Bytescope")
-        .then([] {
-            HWND about = Win32_WindowOf(gui::window("About Bytescope"));
-            EXPECT_EQ(Win32_Text(GetDlgItem(about, 403)), PortInUse());
-            EXPECT_EQ(Win32_Text(GetDlgItem(about, 505)), "Version 3.0");
-            EXPECT_FALSE(Win32_IsEnabled(hwndMain));
-            // The client area at (72, 39) dialog units of the owner's: the OK button at x 16
-            // and height 16 gives the base units, 4 and 2 of them.
-            QWidget* ok = Win32_Widget(GetDlgItem(about, IDOK));
-            QWidget* edge = ok->parentWidget(); // the button's static edge
-            int bx = edge->x() / 4, by = edge->height() / 2;
-            QPoint at = Win32_Client(about)->mapToGlobal(QPoint()) -
-                        Win32_Client(hwndMain)->mapToGlobal(QPoint());
-            EXPECT_EQ(at, QPoint(18 * bx, (39 * by + 4) / 8));
-            EXPECT_EQ(edge->size() - ok->size(), QSize(2, 2));
-            EXPECT_LT(lightness(edge, {0, edge->height() / 2}), lightness(ok, {5, 5}))
-                << "the static edge is drawn";
-            QTest::mouseClick(ok, Qt::LeftButton);
-        })
-        .waitFor("the main window", mainActive)
-        .then([] {
-            EXPECT_EQ(gui::window("About Bytescope"), nullptr);
-            EXPECT_TRUE(Win32_IsEnabled(hwndMain));
-            gui::menu("&Help", "&About")->trigger();
-        })
-        .waitForWindow("About Bytescope")
-        .then([] { gui::window("About Bytescope")->close(); })
-        .waitFor("the main window", mainActive)
-        .then([] {
-            EXPECT_EQ(gui::window("About Bytescope"), nullptr);
-            quit();
-        });
-    EXPECT_EQ(script.runProgram(), 0);
-}
-
 // The help viewer: it says when the manual is missing, shows it once it is there (one viewer,
-// raised again), and stays usable while the About box keeps the main window from input.
+// raised again), and stays usable while the About box keeps the main window from input. The About
+// box names the port, sits over its owner with its OK button's static edge, and closes with its
+// close box.
 TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) {
     QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("BYTESCOPE.HLP");
     QFile::remove(beside);
@@ -230,13 +194,29 @@ TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) 
             gui::menu("&Help", "&About")->trigger();
         })
         .waitForWindow("About Bytescope")
-        .then([&] { viewer()->activateWindow(); })
+        .then([&] {
+            HWND about = Win32_WindowOf(gui::window("About Bytescope"));
+            EXPECT_EQ(Win32_Text(GetDlgItem(about, 403)), PortInUse());
+            EXPECT_FALSE(Win32_IsEnabled(hwndMain));
+            // The client area at (72, 39) dialog units of the owner's: the OK button at x 16
+            // and height 16 gives the base units, 4 and 2 of them.
+            QWidget* ok = Win32_Widget(GetDlgItem(about, IDOK));
+            QWidget* edge = ok->parentWidget(); // the button's static edge
+            int bx = edge->x() / 4, by = edge->height() / 2;
+            EXPECT_EQ(Win32_Client(about)->mapToGlobal(QPoint()) -
+                          Win32_Client(hwndMain)->mapToGlobal(QPoint()),
+                      QPoint(18 * bx, (39 * by + 4) / 8));
+            EXPECT_EQ(edge->size() - ok->size(), QSize(2, 2));
+            EXPECT_LT(lightness(edge, {0, edge->height() / 2}), lightness(ok, {5, 5}))
+                << "the static edge is drawn";
+            viewer()->activateWindow();
+        })
         .waitFor("the viewer active", [&] { return viewer()->isActiveWindow(); })
         .then([&] {
             int before = viewer()->verticalScrollBar()->value();
             key(Qt::Key_PageDown);
             EXPECT_GT(viewer()->verticalScrollBar()->value(), before) << "the viewer took no key";
-            gui::window("About Bytescope")->close();
+            gui::window("About Bytescope")->close(); // its close box
         })
         .waitFor("the main window", mainActive)
         .then([] { key(Qt::Key_F12); })
