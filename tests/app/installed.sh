@@ -4,36 +4,32 @@
 # installation's share/bytescope.
 # Usage: installed.sh BUILD_DIR
 set -eu
+fail() { echo "$*" >&2; exit 1; }
 if [ "${1:-}" = --inside ]; then
     exe=$2 work=$3
-    shot() { # NAME ARGS...: starts the program, takes its window, quits it
-        name=$1
-        shift
+    # shot NAME ARGS...: starts the program, takes its window's size and picture, quits it
+    shot() {
+        name=$1 && shift
         "$exe" "$@" 2>/dev/null &
-        pid=$!
-        win=""
+        pid=$! win=""
         for _ in $(seq 100); do
             win=$(xdotool search --onlyvisible --name '^Bytescope$' 2>/dev/null | head -n 1) || true
-            [ -n "$win" ] && break
-            sleep 0.1
+            [ -n "$win" ] && break || sleep 0.1
         done
-        [ -n "$win" ] || { echo "with $*: no window titled Bytescope" >&2; kill $pid; exit 1; }
+        [ -n "$win" ] || { kill $pid; fail "with $*: no window titled Bytescope"; }
         sleep 0.5
         xdotool getwindowgeometry "$win" | grep Geometry >"$work/$name.size"
         import -window "$win" "$work/$name.png"
         if [ "$name" = plain ]; then # the manual, from the menu, as a person opens it
             xdotool windowfocus --sync "$win" key alt+h Return
             for _ in $(seq 50); do
-                xdotool search --name '^BYTESCOPE\.HLP - Help$' >/dev/null 2>&1 && break
-                sleep 0.1
+                xdotool search --name '^BYTESCOPE\.HLP - Help$' >/dev/null 2>&1 && break || sleep 0.1
             done
             xdotool search --name '^BYTESCOPE\.HLP - Help$' >/dev/null ||
-                { echo "Help Topics did not find the installed manual" >&2; exit 1; }
+                fail "Help Topics did not find the installed manual"
         fi
         xdotool windowfocus --sync "$win" key ctrl+q
-        status=0
-        wait $pid || status=$?
-        [ $status -eq 0 ] || { echo "with $*: Ctrl+Q ended it with $status" >&2; exit 1; }
+        wait $pid || fail "with $*: Ctrl+Q ended it with $?"
     }
     shot plain
     printf 'QWidget { background: red; }\n' >"$work/red.qss"
@@ -41,15 +37,14 @@ if [ "${1:-}" = --inside ]; then
         -stylesheet "$work/red.qss" -platform offscreen -display :99 -geometry 300x200 \
         -title Evil -name evil -qwindowicon none
     cmp -s "$work/plain.size" "$work/options.size" ||
-        { echo "the options changed the size: $(cat "$work/options.size")" >&2; exit 1; }
+        fail "the options changed the size: $(cat "$work/options.size")"
     differing=$(compare -metric AE "$work/plain.png" "$work/options.png" null: 2>&1) || true
-    [ "$differing" = 0 ] || { echo "the options changed $differing pixels" >&2; exit 1; }
+    [ "$differing" = 0 ] || fail "the options changed $differing pixels"
     exit 0
 fi
-build=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cmake --install "$build" --prefix "$work/prefix" >/dev/null
-[ ! -e "$work/prefix/bin/BYTESCOPE.HLP" ] || { echo "a manual beside the program" >&2; exit 1; }
+cmake --install "$(realpath "$1")" --prefix "$work/prefix" >/dev/null
+[ ! -e "$work/prefix/bin/BYTESCOPE.HLP" ] || fail "a manual beside the program"
 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$work/prefix/bin/bytescope" "$work"
 echo "installed program: options ignored, manual found"
