@@ -1,14 +1,12 @@
 // Looks at the running program's windows from another process in the same Wine prefix, for
 // run.sh. Prints its answer on standard output, or exits with 1 when there is no such window:
 //   peek [TITLE]     the texts of the window titled TITLE (else of the one Windows takes as the
-//                    active one), its own first, and of its visible controls, one a line
-//   peek -s          the text of the main window's status bar (WM_GETTEXT: its first part)
+//                    active one), its own first, and of its visible controls (the main window's
+//                    status bar: WM_GETTEXT gives its first part), one a line
 //   peek -c TITLE    the screen point of that window's close box, as "X Y"
 //   peek -m          the main window's thread and handle, in hex as Wine's traces print them
 // Every message waits at most a second.
 #include <windows.h>
-
-#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -29,9 +27,7 @@ static BOOL CALLBACK print(HWND hwnd, LPARAM) {
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     HWND main = FindWindowA("bytescopeWndClass", nullptr);
-    HWND hwnd = what == "-m" ? main
-                : what == "-s"
-                    ? (main ? FindWindowExA(main, nullptr, STATUSCLASSNAMEA, nullptr) : nullptr)
+    HWND hwnd = what == "-m"   ? main
                 : what == "-c" ? FindWindowA(nullptr, argc > 2 ? argv[2] : "")
                 : argc > 1     ? FindWindowA(nullptr, argv[1])
                                : GetForegroundWindow();
@@ -53,8 +49,7 @@ int main(int argc, char** argv) {
         std::printf("%d %d\n", (first + last) / 2, y);
     } else {
         print(hwnd, 0);
-        if (what != "-s")
-            EnumChildWindows(hwnd, print, 0);
+        EnumChildWindows(hwnd, print, 0);
     }
     return 0;
 }

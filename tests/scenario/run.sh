@@ -20,8 +20,7 @@ cp "$program" "${program%/*}"/{BYTESCOPE.HLP,tests/windows/driver/inpout*.dll} "
 pid="" ported=0 seen=""
 
 fail() { printf '%s\n' "session.txt:$n (windows): $line" "  saw: $*" >&2
-    import -window root "$out/failed.png" || true
-    [ -z "$pid" ] || kill "$pid" 2>/dev/null; exit 1; }
+    import -window root "$out/failed.png" || true; exit 1; }  # the trap ends the program
 # Tries the check "$@" every 0.1 s, up to TRIES times; the check leaves what it saw in $seen.
 expect() { for _ in $(seq "${TRIES:-50}"); do "$@" && return 0; sleep 0.1; done; fail "$seen"; }
 # Whether what the command "${@:2}" prints is $1.
@@ -77,9 +76,6 @@ field() { echo "|$(bin $1):$2|$1:$(rep $3 ${#1})"; }
 # The port accesses since the last port step, from the stand-in's log ("out 037a 0e"), in decimal.
 accesses() { local s=""; tr -d '\r' <"$out/inpout-access.log" | tail -n +$((ported + 1)) |
     while read -r k p v; do printf '%s%s %d %d' "$s" "$k" "0x$p" "0x$v"; s=", "; done; }
-shown() { seen=$(where "$1"); [ "$seen" != gone ]; }
-running() { kill -0 "$pid" 2>/dev/null && echo "still running" || echo ended; }
-focus() { xdotool search --name "^$1\$" windowfocus --sync; }
 
 n=0
 while IFS= read -r line || [ -n "$line" ]; do
@@ -90,23 +86,23 @@ while IFS= read -r line || [ -n "$line" ]; do
     case $verb in
     start) : >"$out/inpout-access.log"; main=""  # Wine's first start in a display takes longer
         WINEDEBUG=+relay wine "$out/bytescope.exe" 2>"$out/relay.log" & pid=$!
-        TRIES=300 expect shown Bytescope
-        focus Bytescope && expect sees Bytescope looks ;;
+        TRIES=300 expect eval '! sees gone where Bytescope'
+        xdotool search --name '^Bytescope$' windowfocus --sync && expect sees Bytescope looks ;;
     key) xdotool key --delay 100 "$@" ;;
     type) xdotool type --delay 100 "$1" ;;
     pause) sleep "$1" ;;
     active) expect sees "$(IFS='|' && echo "$*")" looks "${@:2}" ;;
     gone | centred) expect sees $verb where "$1" ;;
-    status) expect sees "$*" peek -s ;;
+    status) expect sees "$(printf 'Bytescope\n%s' "$*")" eval 'peek Bytescope | sed 2q' ;;
     drawn) c=${1:0:1} w=(); [ $1 = black ] && c=k
         for t in "${@:2}"; do w+=("$t:$(rep $c ${#t})"); done
         expect sees "$(printf '|%s' "${w[@]}")" drew "${w[@]}" ;;
     rows) expect sees "$(rows_wanted "$@")" eval 'painted | tail -n +2' ;;
     port) expect sees "$*" accesses && ported=$(wc -l <"$out/inpout-access.log") ;;
     close) xdotool mousemove $(peek -c "$1") click 1 || fail "no close box" ;;
-    focus) focus "$1" ;;
-    exit) TRIES=100 expect sees ended running; code=0; wait "$pid" || code=$?; pid=""
-        [ "$code" = "$1" ] || fail "exit code $code" ;;
+    focus) xdotool search --name "^$1\$" windowfocus --sync ;;
+    exit) TRIES=100 expect sees ended eval 'kill -0 $pid 2>/dev/null && echo running || echo ended'
+        code=0 && wait "$pid" || code=$?; pid="" && [ "$code" = "$1" ] || fail "exit code $code" ;;
     *) fail "no such step" ;;
     esac
 done <"$here/session.txt"

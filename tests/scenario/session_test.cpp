@@ -11,37 +11,11 @@
 
 namespace {
 
-struct Step {
-    std::string where; // "session.txt:LINE: TEXT"
-    QStringList words; // as a shell reads them
-};
-
-// The steps for this build of one run of the program, the steps before the first `start` being
-// the first run's.
-std::vector<Step> stepsOf(int run) {
-    QFile file(SCENARIO_SESSION);
-    file.open(QIODevice::ReadOnly | QIODevice::Text);
-    const QStringList lines = QString(file.readAll()).split('\n');
-    std::vector<Step> steps;
-    for (int n = 0, at = -1; n < lines.size(); ++n) {
-        QString step = lines[n].left(lines[n].indexOf("  #"));
-        QStringList words = QProcess::splitCommand(step.startsWith("linux: ") ? step.mid(7) : step);
-        if (words.isEmpty() || words[0].startsWith('#') || words[0] == "windows:")
-            continue;
-        at += words[0] == "start";
-        if (std::max(at, 0) == run)
-            steps.push_back(
-                {"session.txt:" + std::to_string(n + 1) + ": " + lines[n].toStdString(), words});
-    }
-    return steps;
-}
-
 // `want` when `texts` holds each of them, else all of `texts`.
 QStringList among(const QStringList& texts, const QStringList& want) {
-    for (const QString& w : want)
-        if (!texts.contains(w))
-            return texts;
-    return want;
+    return std::all_of(want.begin(), want.end(), [&](auto& w) { return texts.contains(w); })
+               ? want
+               : texts;
 }
 
 // The main window's last paint by lines, top first, each line's texts left to right, "|" between
@@ -112,7 +86,15 @@ QString looks(const QStringList& want) {
     return w ? (QStringList{w->windowTitle()} << among(texts, want)).join('|') : "none";
 }
 
-void runProgram(const std::vector<Step>& run) {
+} // namespace
+
+// One run of the program (from a `start` to its `exit`; steps before the first `start` are the
+// first run's), the one SCENARIO_RUN says, with this build's steps.
+TEST(Scenario, OneSessionAsAPersonHasIt) {
+    const int run = qEnvironmentVariableIntValue("SCENARIO_RUN");
+    QFile file(SCENARIO_SESSION);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString(file.readAll()).split('\n');
     std::vector<Win32DrawOp> trace;
     const auto& log = testsupport::installRecording(
         std::make_unique<testsupport::ScriptedBackend>(0xFF, 0xFF, 0x0C));
@@ -121,27 +103,36 @@ void runProgram(const std::vector<Step>& run) {
         return QString::fromStdString(testsupport::describe({log.begin() + ported, log.end()}));
     };
     QString saw; // what the last check saw
+    QStringList verbs, last;
+    std::string step; // "session.txt:LINE: TEXT"
     gui::Script script;
-    for (const Step& step : run) {
-        const QString verb = step.words[0], arg = step.words.mid(1).join(' '),
-                      title = step.words.value(1);
-        const QStringList texts = step.words.mid(2);
+    for (int n = 0, at = -1; n < lines.size(); ++n) {
+        QString line = lines[n].left(lines[n].indexOf("  #"));
+        const QStringList words =
+            QProcess::splitCommand(line.startsWith("linux: ") ? line.mid(7) : line);
+        if (words.isEmpty() || words[0].startsWith('#') || words[0] == "windows:" ||
+            std::max(at += words[0] == "start", 0) != run)
+            continue;
+        step = "session.txt:" + std::to_string(n + 1) + ": " + lines[n].toStdString();
+        const QString verb = words[0], arg = words.mid(1).join(' '), title = words.value(1);
+        const QStringList texts = words.mid(2);
+        verbs << verb;
+        last = words;
         auto check = [&](std::function<QString()> seen, QString want) {
             script.waitFor(
-                step.where, [&saw, seen, want] { return (saw = seen()) == want; }, 5000);
+                step, [&saw, seen, want] { return (saw = seen()) == want; }, 5000);
         };
         if (verb == "key") {
-            for (const QString& name : step.words.mid(1)) {
+            for (const QString& name : words.mid(1)) {
                 QKeyCombination k = QKeySequence(name)[0];
-                EXPECT_NE(k.key(), Qt::Key_unknown)
-                    << step.where << ": no key " << qPrintable(name);
+                EXPECT_NE(k.key(), Qt::Key_unknown) << step << ": no key " << qPrintable(name);
                 script.then([k] { gui::key(k.key(), k.keyboardModifiers()); });
             }
         } else if (verb == "type" || verb == "pause") {
             script.then(
                 [=] { verb == "type" ? gui::type(title) : QTest::qWait(title.toDouble() * 1000); });
         } else if (verb == "active") {
-            check([texts] { return looks(texts); }, step.words.mid(1).join('|'));
+            check([texts] { return looks(texts); }, words.mid(1).join('|'));
         } else if (verb == "gone" || verb == "centred") {
             check([title] { return where(gui::window(title)); }, verb);
         } else if (verb == "status") {
@@ -154,7 +145,7 @@ void runProgram(const std::vector<Step>& run) {
                    want] { return among(painted(trace).join('|').split('|'), want).join('|'); },
                   want.join('|'));
         } else if (verb == "rows") {
-            check([&trace] { return painted(trace).mid(1).join('\n'); }, rowsWanted(step.words));
+            check([&trace] { return painted(trace).mid(1).join('\n'); }, rowsWanted(words));
         } else if (verb == "port") {
             check(since, arg);
             script.then([&] { ported = log.size(); });
@@ -165,25 +156,16 @@ void runProgram(const std::vector<Step>& run) {
                 close ? void(w->close()) : w->activateWindow();
             });
         } else if (verb != "start" && verb != "exit") {
-            ADD_FAILURE() << step.where << ": no such step";
+            ADD_FAILURE() << step << ": no such step";
         }
     }
+    ASSERT_TRUE(!verbs.empty() && verbs.front() == "start" && verbs.back() == "exit")
+        << "session.txt: run " << run << " of the program goes from start to exit";
     if (testing::Test::HasFailure())
         return;
     Win32_SetHelpPath({BYTESCOPE_SOURCE_DIR "/docs"});
     Win32_SetDrawTrace(&trace);
-    EXPECT_EQ(script.runProgram(), run.back().words.value(1).toInt())
-        << run.back().where << "\n  the last check saw: " << saw.toStdString();
+    EXPECT_EQ(script.runProgram(), last.value(1).toInt())
+        << step << "\n  the last check saw: " << saw.toStdString();
     Win32_SetDrawTrace(nullptr);
-}
-
-} // namespace
-
-TEST(Scenario, OneSessionAsAPersonHasIt) {
-    const int run = qEnvironmentVariableIntValue("SCENARIO_RUN");
-    const std::vector<Step> steps = stepsOf(run);
-    ASSERT_TRUE(!steps.empty() && steps.front().words[0] == "start" &&
-                steps.back().words[0] == "exit")
-        << "session.txt: run " << run << " of the program goes from start to exit";
-    runProgram(steps);
 }
