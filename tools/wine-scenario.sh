@@ -13,4 +13,4 @@ wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f \
 wine reg add 'HKCR\.html' /ve /d BytescopeScenario.html /f >/dev/null 2>&1
 wine reg add 'HKCR\BytescopeScenario.html\shell\open\command' /ve /d 'notepad.exe "%1"' /f \
     >/dev/null 2>&1
-SCENARIO_SUPPORT=$build/tests/scenario "$here/tests/scenario/run.sh" "$build/bytescope.exe" "$out"
+"$here/tests/scenario/run.sh" "$build/bytescope.exe" "$out"
