@@ -5,7 +5,7 @@
 #include "backend.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -27,13 +27,6 @@ struct Port {
     unsigned char data = 0x41, status = 0x58, control = 0x00; // BUSY and nACK low
 };
 
-// One ioctl made, with the byte or int it passed or got back (-1: none).
-struct Call {
-    unsigned long request;
-    int value;
-    bool operator==(const Call&) const = default;
-};
-
 struct File {
     std::string path;
     bool exclusive = false, claimed = false;
@@ -42,30 +35,32 @@ struct File {
 
 class System final : public portio::System {
 public:
-    std::map<std::string, Port> ports; // by device path
-    std::map<int, File> files;         // the open fds
-    std::vector<Call> calls;
-    int opens = 0;
-    int iopermError = ENOSYS; // 0: ioperm succeeds
+    std::map<std::string, Port> ports;   // by device path
+    std::map<int, File> files;           // the open fds
+    std::vector<unsigned long> requests; // every ioctl made
+    // What went out: " d65" PPWDATA 65, " c14" PPWCONTROL 14, " dir1" PPDATADIR 1, " o888=7" outb
+    std::string writes;
+    int opens = 0, iopermError = ENOSYS; // 0: ioperm succeeds
     std::vector<bool> ioperms;
     std::map<unsigned short, int> io; // what inb returns, by address (default 0xFF)
-    std::vector<std::pair<unsigned short, int>> outs;
 
     int access(const std::string& path) override {
         return ports.count(path) ? -ports[path].openError : -ENOENT;
     }
     int open(const std::string& path) override {
-        opens++;
-        int err = access(path);
+        int err = (opens++, access(path));
         return err ? err : (files[nextFd_] = {path}, nextFd_++);
     }
     int close(int fd) override { return files.erase(fd) ? 0 : -EBADF; }
     int ioctl(int fd, unsigned long request, void* arg) override {
         auto* byte = static_cast<unsigned char*>(arg);
-        bool writes = request == PPWDATA || request == PPWCONTROL;
-        calls.push_back({request, writes                 ? *byte
-                                  : request == PPDATADIR ? *static_cast<int*>(arg)
-                                                         : -1});
+        bool wrote = request == PPWDATA || request == PPWCONTROL;
+        requests.push_back(request);
+        if (wrote || request == PPDATADIR)
+            writes += (request == PPWDATA ? " d"
+                       : wrote            ? " c"
+                                          : " dir") +
+                      std::to_string(wrote ? *byte : *static_cast<int*>(arg));
         if (!files.count(fd))
             return -EBADF;
         File& file = files[fd];
@@ -87,10 +82,10 @@ public:
                                                                               : port.status;
         if (request == PPRELEASE)
             file.claimed = false;
-        else if (writes)
+        else if (wrote)
             reg = *byte & (request == PPWCONTROL ? 0x0F : 0xFF);
         else if (request != PPDATADIR)
-            calls.back().value = *byte = reg;
+            *byte = reg;
         return 0;
     }
     int ioperm(unsigned long from, unsigned long count, bool on) override {
@@ -98,7 +93,9 @@ public:
         return from != portio::kDataAddr || count != 3 ? -EINVAL : -iopermError;
     }
     int inb(unsigned short port) override { return io.count(port) ? io[port] : 0xFF; }
-    void outb(unsigned short port, int value) override { outs.push_back({port, value}); }
+    void outb(unsigned short port, int value) override {
+        writes += " o" + std::to_string(port) + "=" + std::to_string(value);
+    }
 
 private:
     int nextFd_ = 3;
@@ -119,11 +116,6 @@ struct Machine {
     // holding it); and "root" (ioperm works), "eperm",
     // "io=HEX,HEX,HEX" (what inb reads at 888..890), "noproc" and "nodev" (/proc or /dev missing).
     void build(const std::string& description) {
-        static const std::map<std::string, int> errors = {{"ENXIO", ENXIO},
-                                                          {"EBUSY", EBUSY},
-                                                          {"EACCES", EACCES},
-                                                          {"EIO", EIO},
-                                                          {"ETIMEDOUT", ETIMEDOUT}};
         std::istringstream words(description);
         std::string node;
         fs::path info;
@@ -152,11 +144,14 @@ struct Machine {
             } else if (key == "io") {
                 for (int i = 0; i < 3; i++)
                     system.io[888 + i] = std::stoi(value.substr(i * 3, 2), nullptr, 16);
-            } else {
+            } else { // open=E, excl=E, shared=E
                 Port& port = system.ports[node];
-                (key == "open"   ? port.openError
-                 : key == "excl" ? port.exclusiveError
-                                 : port.sharedError) = errors.at(value);
+                int& err = key == "open"   ? port.openError
+                           : key == "excl" ? port.exclusiveError
+                                           : port.sharedError;
+                for (err = 1;
+                     err < 200 && value != (strerrorname_np(err) ? strerrorname_np(err) : "");)
+                    err++;
             }
         }
     }
