@@ -19,10 +19,6 @@ struct Case {
     std::string out = ""; // a pattern
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.machine << " | " << c.args;
-}
-
 const std::string T = "\\d\\d:\\d\\d:\\d\\d\\.\\d{3}"; // the time of a reading
 const std::string U = "usage: bytescope-cli [--port /dev/parportN|direct|simulated] "
                       "read|write|pulse|watch|pins|ports [ARGS] (--help for more)\n";
@@ -71,6 +67,7 @@ class Cli : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Cli, PrintsWritesAndExitsAsDocumented) {
     const Case& c = GetParam();
+    SCOPED_TRACE(std::string(c.machine) + " | " + c.args);
     fake::Machine m;
     m.build(std::string("0@888 ") + c.machine);
     std::filesystem::create_directories(m.roots.dev + "/usb");

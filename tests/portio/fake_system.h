@@ -55,7 +55,6 @@ public:
     int close(int fd) override { return files.erase(fd) ? 0 : -EBADF; }
     int ioctl(int fd, unsigned long request, void* arg) override {
         auto* byte = static_cast<unsigned char*>(arg);
-        bool wrote = request == PPWDATA || request == PPWCONTROL;
         requests.push_back(request);
         if (!files.count(fd))
             return -EBADF;
@@ -71,19 +70,16 @@ public:
         }
         if (!file.claimed)
             return -EINVAL; // ppdev: claim the port first
-        unsigned char& reg = request == PPRDATA || request == PPWDATA         ? port.data
-                             : request == PPRCONTROL || request == PPWCONTROL ? port.control
-                                                                              : port.status;
-        if (request == PPRELEASE)
-            file.claimed = false;
-        else if (request == PPDATADIR)
-            writes += " dir" + std::to_string(*static_cast<int*>(arg));
-        else if (wrote)
-            writes += (request == PPWDATA ? " d" : " c") + std::to_string(*byte),
-                reg = *byte & (request == PPWCONTROL ? 0x0F : 0xFF);
-        else
-            *byte = reg;
-        return 0;
+        switch (request) {
+        case PPRELEASE: return file.claimed = false, 0;
+        case PPDATADIR: return writes += " dir" + std::to_string(*static_cast<int*>(arg)), 0;
+        case PPWDATA: return writes += " d" + std::to_string(port.data = *byte), 0;
+        case PPWCONTROL:
+            return writes += " c" + std::to_string(*byte), port.control = *byte & 15, 0;
+        case PPRDATA: return *byte = port.data, 0;
+        case PPRCONTROL: return *byte = port.control, 0;
+        default: return *byte = port.status, 0;
+        }
     }
     int ioperm(unsigned long from, unsigned long count, bool on) override {
         writes += on ? " +io" : " -io";
