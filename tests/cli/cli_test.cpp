@@ -44,9 +44,6 @@ const Case kCases[] = {
     {"", "--port {dev}/parport7 pins", 1, "",
      "bytescope-cli: {dev}/parport7 does not exist - load the port drivers (sudo modprobe "
      "parport_pc ppdev)\n"},
-    {"", "--port {dev}/usb/lp0 read", 1, "",
-     "bytescope-cli: {dev}/usb/lp0 is a USB printer adapter: it has no registers and cannot be "
-     "used by Bytescope - use a parallel port (/dev/parportN)\n"},
     {"eperm", "--port direct read", 1, " +io",
      "bytescope-cli: direct I/O at 0x378 needs root or CAP_SYS_RAWIO - run it as root (sudo)\n"},
     // The write dialog's rules; a refused value claims nothing, as a claim moves control lines.

@@ -46,7 +46,6 @@ const Scenario kScenarios[] = {
     {"OtherClaimFailuresAreNotRetriedShared", "0@888 excl=EIO +lp0",
      kSim0 + " cannot be claimed (Input/output error) - see the kernel log (sudo dmesg | grep "
              "parport)"},
-    {"UnprivilegedWithoutProcAndDev", "noproc nodev eperm io=aa,d9,cc", kNoPort},
     {"DirectIoWhenPrivilegedAndNoPort", "root io=aa,d9,cc", "Port: direct I/O at 0x378"},
     {"NoDirectIoOnAnEmptyBus", "root", kNoPort}, // all three registers read 0xFF
     {"NoDirectIoBehindAKernelPortWithoutPpdev", "0@888 nonode root io=aa,d9,cc",
@@ -141,18 +140,9 @@ TEST(TimeLimit, EndsAWaitThatWouldNotEndAndRestoresTheSignal) {
     EXPECT_EQ(portio::withTimeLimit(50, readPipe), 1) << "a call that finishes keeps its result";
     int calls = 0; // another signal's EINTR does not end the wait
     EXPECT_EQ(portio::withTimeLimit(50, [&] { return calls++ ? 1 : -EINTR; }), 1);
+    usleep(60000); // no signal of the time limit's comes after it has returned
     raise(SIGRTMIN);
-    EXPECT_EQ(handled, 1) << "the previous handler is back";
-    // A caller that blocks the signal finds none of the time limit's left queued for later,
-    // even when the call kept it from arriving.
-    sigset_t rt;
-    sigemptyset(&rt);
-    sigaddset(&rt, SIGRTMIN);
-    pthread_sigmask(SIG_BLOCK, &rt, nullptr);
-    auto deaf = [&] { return pthread_sigmask(SIG_BLOCK, &rt, nullptr), usleep(100000), -EINTR; };
-    EXPECT_EQ(portio::withTimeLimit(20, deaf), -ETIMEDOUT);
-    pthread_sigmask(SIG_UNBLOCK, &rt, nullptr);
-    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(handled, 1) << "the previous handler is back, and sees only its own signal";
 }
 
 } // namespace
