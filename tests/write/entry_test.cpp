@@ -42,11 +42,11 @@ TEST(EntryRules, DataRegister) {
          ok("0", 0), ok("7", 7), ok("255", 255), ok("10", 10), ok(" 12", 12), ok("\t7", 7),
          ok("+5", 5), ok("2.9", 2), ok("1e2", 100), ok("12x", 12), no("256"), no("-1"), no("00"),
          no("0.5"), no("abc"), no("   "), no(""), no("3e2"),
-         // binary, exactly eight digits
+         // binary, exactly eight digits, not nine
          ok("00000000", 0), ok("11111111", 255), ok("10000001", 129), no("00000255"),
-         no("1111111x"), no(" 1111111"),
+         no("1111111x"), no(" 1111111"), no("000000001"),
          // any other length, up to the 1023 characters kept
-         no("1111111"), no("000000001"), no(std::string(1023, '1')), no(std::string(2000, '1')),
+         no("12.5"), no("1111111"), no(std::string(1023, '1')), no(std::string(2000, '1')),
          // numbers no int holds, and hexadecimal, which is not decimal
          no("9e9"), no("-9e9"), no("inf"), no("nan"), no("0x5"), no("0XF")});
 }
