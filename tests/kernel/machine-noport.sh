@@ -3,8 +3,7 @@ PORTS=""
 
 guest() {
     run bare-root root bytescope-cli read
-    load parport_pc
-    load ppdev
+    load parport_pc ppdev
     run user lpuser bytescope-cli read
     run root root bytescope-cli read
     run pins lpuser bytescope-cli pins
