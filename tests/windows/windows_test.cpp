@@ -61,7 +61,8 @@ TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
         EXPECT_EQ(choice.backend->read(888), 0x5A);
         EXPECT_EQ(choice.backend->read(889), c.base ? 0xFF : 0x78); // 0x78: simulated
         choice.backend->write(890, 0x0B);
-        EXPECT_EQ(choice.backend->read(891), 0xFF); // beyond the three registers: nothing
+        choice.backend->write(891, 0x22); // beyond the three registers: nothing, read or written
+        EXPECT_EQ(choice.backend->read(891), 0xFF);
         char seen[128] = "", want[128] = "";
         std::ifstream(log).read(seen, sizeof seen - 1);
         if (c.base)
@@ -74,7 +75,7 @@ TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
 TEST(CommandLine, WinMainGetsWhatFollowsTheProgramName) {
     const char* const cases[][2] = {{"bytescope.exe", ""},
                                     {"bytescope.exe  /x  y", "/x  y"},
-                                    {"\"C:\\unclosed quote", ""},
+                                    {"\"C:\\unclosed quote\0 -x", ""}, // nothing read past the end
                                     {"\"C:\\Program Files\\Bytescope\\bytescope.exe\"\t -v", "-v"},
                                     {"C:\\tools\\bytescope.exe\t\"a b\"", "\"a b\""}};
     for (const auto& c : cases)
