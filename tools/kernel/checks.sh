@@ -13,8 +13,6 @@ status() { err "$1" | head -1 | sed 's/^bytescope-cli: //'; }
 reading() { out "$1" | tail -1 | cut -d' ' -f2-; }
 # lpt BASE: the bytes the emulated port at BASE sent, as text.
 lpt() { cat "$machine_out/lpt-$1"; }
-# has LABEL TEXT: the command printed TEXT (output or errors).
-has() { { out "$1"; err "$1"; } | grep -qF -- "$2"; }
 
 # scenario NAME WHAT: the checks that follow make up one reported scenario.
 scenario() {
@@ -22,12 +20,15 @@ scenario() {
     scenario_name=$1 what=$2 failures=() checks=0
 }
 
-# expect DESCRIPTION COMMAND...: one check of the current scenario; fails it when COMMAND does.
-expect() {
-    local description=$1
+# is ACTUAL EXPECTED: one check of the current scenario, failed unless the two texts are equal.
+# ok COMMAND...: one check, failed when COMMAND fails. A failure names the check's line.
+is() { check_that "got '$1', wanted '$2'" [ "$1" = "$2" ]; }
+ok() { check_that "failed: $*" "$@"; }
+check_that() {
+    local where="${BASH_SOURCE[2]##*/}:${BASH_LINENO[1]}" message=$1
     shift
     checks=$((checks + 1))
-    "$@" || failures+=("$description")
+    "$@" || failures+=("$where: $message")
 }
 
 # Prints the current scenario's line, and each failed check under it.
@@ -37,7 +38,7 @@ finish() {
         echo "PASS $scenario_name: $what ($checks checks)"
     else
         echo "FAIL $scenario_name: $what (${#failures[@]} of $checks checks failed; guest output in $results)"
-        printf '     failed: %s\n' "${failures[@]}"
+        printf '     %s\n' "${failures[@]}"
         failed=$((failed + 1))
     fi
     scenario_name=""
