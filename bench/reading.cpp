@@ -1,32 +1,13 @@
 // The cost of one reading (log advance, the three register reads, masks, formatting of the
 // record) on the simulated port, beside the cost of the three bare port reads, in one run.
-#include "backend.h"
+#include "bare_reads.h"
 #include "port.h"
-#include "portio.h"
 #include "readlog.h"
 
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-#include <map>
-#include <memory>
-#include <string>
 
 namespace {
 
-void installSimulatedPort() {
-    portio::install(
-        {std::make_unique<portio::SimulatedBackend>(), "Simulated port", "Simulated port"});
-}
-
-void BM_ThreeBareReads(benchmark::State& state) {
-    installSimulatedPort();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(_inp(BASEPORT));
-        benchmark::DoNotOptimize(_inp(BASEPORT + 1));
-        benchmark::DoNotOptimize(_inp(BASEPORT + 2));
-    }
-}
 BENCHMARK(BM_ThreeBareReads);
 
 void BM_Reading(benchmark::State& state) {
@@ -46,26 +27,13 @@ void BM_Reading(benchmark::State& state) {
 }
 BENCHMARK(BM_Reading);
 
-// Console output as usual, then how many bare reads' time one reading costs.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                ns_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void printRatio() const {
-        auto reading = ns_.find("BM_Reading"), bare = ns_.find("BM_ThreeBareReads");
-        if (reading == ns_.end() || bare == ns_.end() || bare->second <= 0)
-            return;
-        printf("reading: %.1f ns, three bare reads: %.1f ns, ratio %.1f\n", reading->second,
-               bare->second, reading->second / bare->second);
-    }
-
-private:
-    std::map<std::string, double> ns_;
-};
+// How many bare reads' time one reading costs.
+void printRatio(const TimesReporter& times) {
+    double reading = times.ns("BM_Reading"), bare = times.ns("BM_ThreeBareReads");
+    if (reading > 0 && bare > 0)
+        printf("reading: %.1f ns, three bare reads: %.1f ns, ratio %.1f\n", reading, bare,
+               reading / bare);
+}
 
 } // namespace
 
@@ -73,9 +41,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    reporter.printRatio();
+    printRatio(reporter);
     return 0;
 }
