@@ -1,5 +1,5 @@
-// The program as a person drives it: the full log, modality, the status bar and its menu help,
-// minimising, keyboard layouts, the About box and the help viewer.
+// The program as a person drives it: the full log, modality, keyboard layouts, the About box and
+// the help viewer.
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -74,6 +74,7 @@ TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
         .waitForWindow("Write DATA Register")
         .then([] {
             EXPECT_FALSE(Win32_IsEnabled(hwndMain));
+            EXPECT_FALSE(Win32_MenuBar(hwndMain)->isNativeMenuBar()) << "a global menu";
             key(Qt::Key_F12, Qt::NoModifier, gui::mainWindow());
             QMenuBar* bar = Win32_MenuBar(hwndMain);
             QTest::mouseClick(bar, Qt::LeftButton, {},
@@ -95,52 +96,6 @@ TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
             EXPECT_EQ(readings(), 2);
             quit();
         });
-    EXPECT_EQ(script.runProgram(), 0);
-}
-
-// Entered from the keyboard (F10), the menu bar describes the highlighted command in the status
-// bar, and its closing selects no text; a restore from minimised brings "Ready" back.
-TEST(Program, StatusBarDescribesCommandsOnlyInsideTheMenuLoop) {
-    gui::Script script;
-    QMenuBar* bar = nullptr;
-    script
-        .then([&] {
-            EXPECT_EQ(gui::status(), "Ready");
-            bar = Win32_MenuBar(hwndMain);
-            EXPECT_FALSE(bar->isNativeMenuBar());
-            key(Qt::Key_F10);
-        })
-        .waitFor("the bar in keyboard mode", [&] { return bar->hasFocus(); })
-        .then([] {
-            EXPECT_EQ(gui::status(), "") << "the File title is highlighted";
-            key(Qt::Key_Right);
-            key(Qt::Key_Down);
-        })
-        .waitFor("the Read menu", [] { return QApplication::activePopupWidget() != nullptr; })
-        .then([] {
-            EXPECT_EQ(gui::status(), "Reads Parallel Port Registers");
-            key(Qt::Key_Left);
-            EXPECT_EQ(gui::status(), "Quits this application");
-            key(Qt::Key_Escape);
-            key(Qt::Key_Escape);
-        })
-        .waitFor("the menu to close", [&] { return !bar->hasFocus(); })
-        .then([] {
-            EXPECT_EQ(gui::status(), "") << "the closing selects no text";
-            Win32_Widget(hwndMain)->showMinimized();
-        })
-        .then([] {
-            EXPECT_EQ(QSize(cxClient, cyClient), QSize(0, 0)) << "minimised";
-            SendMessageA(hWndStatusbar, SB_SETTEXTA, 0, LPARAM(""));
-            Win32_Widget(hwndMain)->showNormal();
-        })
-        .then([] {
-            EXPECT_GT(cxClient, 0);
-            EXPECT_EQ(gui::status(), "Ready") << "after the restore";
-            Win32_Widget(hwndMain)->activateWindow();
-        })
-        .waitFor("the main window", mainActive)
-        .then(quit);
     EXPECT_EQ(script.runProgram(), 0);
 }
 

@@ -5,6 +5,9 @@
 //                    status bar: WM_GETTEXT gives its first part), one a line
 //   peek -c TITLE    the screen point of that window's close box, as "X Y"
 //   peek -m          the main window's thread and handle, in hex as Wine's traces print them
+//   peek -d TITLE    the text of the push button that window frames as its default one
+//   peek -e TITLE    "disabled" when that window takes no input, else "enabled"
+//   peek -n TITLE, peek -r TITLE   minimises that window, restores it
 // Every message waits at most a second.
 #include <windows.h>
 
@@ -27,15 +30,31 @@ static BOOL CALLBACK print(HWND hwnd, LPARAM) {
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     HWND main = FindWindowA("bytescopeWndClass", nullptr);
-    HWND hwnd = what == "-m"   ? main
-                : what == "-c" ? FindWindowA(nullptr, argc > 2 ? argv[2] : "")
-                : argc > 1     ? FindWindowA(nullptr, argv[1])
-                               : GetForegroundWindow();
+    HWND hwnd = what == "-m"     ? main
+                : what[0] == '-' ? FindWindowA(nullptr, argc > 2 ? argv[2] : "")
+                : argc > 1       ? FindWindowA(nullptr, argv[1])
+                                 : GetForegroundWindow();
     if (!hwnd)
         return 1;
     if (what == "-m") {
         std::printf("%04lx %08lx\n", GetWindowThreadProcessId(hwnd, nullptr),
                     (unsigned long)(ULONG_PTR(hwnd) & 0xFFFFFFFF));
+    } else if (what == "-d") {
+        EnumChildWindows(
+            hwnd,
+            [](HWND c, LPARAM) {
+                char name[16] = "";
+                GetClassNameA(c, name, sizeof name);
+                if (!lstrcmpiA(name, "Button") &&
+                    (GetWindowLongA(c, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON)
+                    print(c, 0);
+                return TRUE;
+            },
+            0);
+    } else if (what == "-e") {
+        std::printf(IsWindowEnabled(hwnd) ? "enabled\n" : "disabled\n");
+    } else if (what == "-n" || what == "-r") {
+        ShowWindowAsync(hwnd, what == "-n" ? SW_MINIMIZE : SW_RESTORE);
     } else if (what == "-c") { // the points answering WM_NCHITTEST with HTCLOSE: their middle
         RECT r;
         GetWindowRect(hwnd, &r);

@@ -100,6 +100,10 @@ while IFS= read -r line || [ -n "$line" ]; do
     rows) expect sees "$(rows_wanted "$@")" eval 'painted | tail -n +2' ;;
     port) expect sees "$*" accesses && ported=$(wc -l <"$out/inpout-access.log") ;;
     close) xdotool mousemove $(peek -c "$1") click 1 || fail "no close box" ;;
+    default) expect sees "$2" peek -d "$1" ;;
+    disabled) expect sees disabled peek -e "$1" ;;
+    minimise) peek -n "$1" ;;
+    restore) peek -r "$1" ;;
     focus) xdotool search --name "^$1\$" windowfocus --sync ;;
     exit) TRIES=100 expect sees ended eval 'kill -0 $pid 2>/dev/null && echo running || echo ended'
         code=0 && wait "$pid" || code=$?; pid="" && [ "$code" = "$1" ] || fail "exit code $code" ;;

@@ -2,7 +2,9 @@
 // keys go in, and its windows, status bar, texts, drawing and port accesses are checked, each
 // within 5 s. Each run of the program is a case of its own, in a fresh process, as a program
 // starts: SCENARIO_RUN says which. The Windows build runs the same session under Wine (run.sh).
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 
@@ -75,14 +77,26 @@ QString where(QWidget* w) {
                                               : QString::asprintf("off by %d,%d", off.x(), off.y());
 }
 
-// The active window as "TITLE|TEXT...", of its own texts and its visible controls' as `among`
-// sees them.
+// The push button that `w` frames as its default one.
+QString defaultButton(QWidget* w) {
+    for (QPushButton* b : w ? w->findChildren<QPushButton*>() : QList<QPushButton*>())
+        if (b->isDefault())
+            return b->text();
+    return "none";
+}
+
+// The active window as "TITLE|TEXT...", of its visible controls' texts as `among` sees them; a
+// label that would take its text as markup says so.
 QString looks(const QStringList& want) {
     QWidget* w = QApplication::activeWindow();
     QStringList texts;
-    for (QWidget* c : w ? w->findChildren<QWidget*>() << w : QList<QWidget*>())
+    for (QWidget* c : w ? w->findChildren<QWidget*>() : QList<QWidget*>())
         if (c->isVisible() && !c->property("text").toString().isEmpty())
-            texts << c->property("text").toString();
+            texts << (qobject_cast<QLabel*>(c) &&
+                              qobject_cast<QLabel*>(c)->textFormat() != Qt::PlainText
+                          ? "markup: "
+                          : "") +
+                         c->property("text").toString();
     return w ? (QStringList{w->windowTitle()} << among(texts, want)).join('|') : "none";
 }
 
@@ -106,6 +120,11 @@ TEST(Scenario, OneSessionAsAPersonHasIt) {
     QStringList verbs, last;
     std::string step; // "session.txt:LINE: TEXT"
     gui::Script script;
+    const std::map<QString, std::function<void(QWidget*)>> actions = {
+        {"close", [](QWidget* w) { w->close(); }},
+        {"focus", &QWidget::activateWindow},
+        {"minimise", &QWidget::showMinimized},
+        {"restore", &QWidget::showNormal}};
     for (int n = 0, at = -1; n < lines.size(); ++n) {
         QString line = lines[n].left(lines[n].indexOf("  #"));
         const QStringList words =
@@ -149,11 +168,22 @@ TEST(Scenario, OneSessionAsAPersonHasIt) {
         } else if (verb == "port") {
             check(since, arg);
             script.then([&] { ported = log.size(); });
-        } else if (verb == "close" || verb == "focus") {
-            script.then([title, close = verb == "close"] {
+        } else if (verb == "default") {
+            check([title] { return defaultButton(gui::window(title)); }, words.value(2));
+        } else if (verb == "disabled") {
+            check(
+                [title] {
+                    return gui::window(title) &&
+                                   !Win32_IsEnabled(Win32_WindowOf(gui::window(title)))
+                               ? "disabled"
+                               : "not";
+                },
+                verb);
+        } else if (actions.count(verb)) {
+            script.then([title, act = actions.at(verb)] {
                 QWidget* w = gui::window(title);
                 ASSERT_TRUE(w) << "no window " << qPrintable(title);
-                close ? void(w->close()) : w->activateWindow();
+                act(w);
             });
         } else if (verb != "start" && verb != "exit") {
             ADD_FAILURE() << step << ": no such step";
