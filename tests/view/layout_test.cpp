@@ -1,5 +1,4 @@
-// The view's arithmetic without a window: the scroll ranges' edges, row places beyond 16 bits,
-// and which rows a paint has to draw.
+// The view's arithmetic without a window: the scroll ranges' edges and row places beyond 16 bits.
 #include "view.h"
 
 #include <gtest/gtest.h>
@@ -23,23 +22,4 @@ TEST(ViewArithmetic, RowsArePlacedBeyondSixteenBitsAndColumnsTruncatedTowardZero
     EXPECT_EQ(RowTop(17, 0, 2000), 34017);
     EXPECT_EQ(RowTop(17, 31968, 1), -543422);
     EXPECT_EQ(ColumnLeft(-200, COL_DB, 8), -94); // -94.4 toward zero, not down to -95
-}
-
-TEST(ViewArithmetic, TheRowsDrawnAreExactlyThoseThatMeetTheClientArea) {
-    for (int cy : {1, 5, 16, 23})
-        for (int pos : {0, 1, 2, 7, 40})
-            for (int top : {-20, 0, 3, 16})
-                for (int bottom : {0, 1, 15, 16, 17, 333}) {
-                    RowSpan span = VisibleOlderRows(60, cy, pos, top, bottom);
-                    for (int line = 1; line <= 60; ++line) {
-                        int rowTop = cy * (1 - pos + line);
-                        bool meets = rowTop + cy > top && rowTop < bottom;
-                        ASSERT_EQ(line >= span.first && line <= span.last, meets)
-                            << "line " << line << ", cyChar " << cy << ", at " << pos << ", " << top
-                            << ".." << bottom;
-                    }
-                }
-    RowSpan full = VisibleOlderRows(32000, 17, 31968, 0, 600);
-    EXPECT_EQ(full.first, 31967);
-    EXPECT_EQ(full.last, 32000);
 }
