@@ -27,6 +27,14 @@ static BOOL CALLBACK print(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+static BOOL CALLBACK printDefault(HWND hwnd, LPARAM) {
+    char name[16] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    if (!lstrcmpiA(name, "Button") && (GetWindowLongA(hwnd, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON)
+        print(hwnd, 0);
+    return TRUE;
+}
+
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     HWND main = FindWindowA("bytescopeWndClass", nullptr);
@@ -40,17 +48,7 @@ int main(int argc, char** argv) {
         std::printf("%04lx %08lx\n", GetWindowThreadProcessId(hwnd, nullptr),
                     (unsigned long)(ULONG_PTR(hwnd) & 0xFFFFFFFF));
     } else if (what == "-d") {
-        EnumChildWindows(
-            hwnd,
-            [](HWND c, LPARAM) {
-                char name[16] = "";
-                GetClassNameA(c, name, sizeof name);
-                if (!lstrcmpiA(name, "Button") &&
-                    (GetWindowLongA(c, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON)
-                    print(c, 0);
-                return TRUE;
-            },
-            0);
+        EnumChildWindows(hwnd, printDefault, 0);
     } else if (what == "-e") {
         std::printf(IsWindowEnabled(hwnd) ? "enabled\n" : "disabled\n");
     } else if (what == "-n" || what == "-r") {
