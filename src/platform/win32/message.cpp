@@ -185,7 +185,9 @@ std::string Win32_CommandTail(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
         bool quote = arg.empty() || arg.find_first_of(" \t") != std::string::npos;
-        tail += (i > 1 ? " " : "") + (quote ? '"' + arg + '"' : arg);
+        if (i > 1)
+            tail += ' ';
+        tail += quote ? '"' + arg + '"' : arg;
     }
     return tail;
 }
