@@ -90,13 +90,12 @@ QString defaultButton(QWidget* w) {
 QString looks(const QStringList& want) {
     QWidget* w = QApplication::activeWindow();
     QStringList texts;
-    for (QWidget* c : w ? w->findChildren<QWidget*>() : QList<QWidget*>())
-        if (c->isVisible() && !c->property("text").toString().isEmpty())
-            texts << (qobject_cast<QLabel*>(c) &&
-                              qobject_cast<QLabel*>(c)->textFormat() != Qt::PlainText
-                          ? "markup: "
-                          : "") +
-                         c->property("text").toString();
+    for (QWidget* c : w ? w->findChildren<QWidget*>() : QList<QWidget*>()) {
+        const QString text = c->property("text").toString();
+        auto* label = qobject_cast<QLabel*>(c);
+        if (c->isVisible() && !text.isEmpty())
+            texts << (label && label->textFormat() != Qt::PlainText ? "markup: " + text : text);
+    }
     return w ? (QStringList{w->windowTitle()} << among(texts, want)).join('|') : "none";
 }
 
@@ -173,10 +172,8 @@ TEST(Scenario, OneSessionAsAPersonHasIt) {
         } else if (verb == "disabled") {
             check(
                 [title] {
-                    return gui::window(title) &&
-                                   !Win32_IsEnabled(Win32_WindowOf(gui::window(title)))
-                               ? "disabled"
-                               : "not";
+                    QWidget* w = gui::window(title);
+                    return w && !Win32_IsEnabled(Win32_WindowOf(w)) ? "disabled" : "enabled";
                 },
                 verb);
         } else if (actions.count(verb)) {
