@@ -15,20 +15,13 @@
 #include "view.h"
 
 using gui::key;
+using gui::mainActive;
+using gui::quit;
 
 namespace {
 
-void quit() {
-    key(Qt::Key_Q, Qt::ControlModifier);
-}
-
 int readings() {
     return s ? e + 1 : 0;
-}
-
-bool mainActive() {
-    QWidget* w = Win32_Widget(hwndMain);
-    return w && w->isActiveWindow();
 }
 
 // The pixel colour's lightness, to tell a sunken edge's shadow from its light side.

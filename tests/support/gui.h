@@ -47,6 +47,11 @@ inline QWindow* mainWindow() {
     return w ? w->windowHandle() : nullptr;
 }
 
+inline bool mainActive() {
+    QWidget* w = Win32_Widget(hwndMain);
+    return w && w->isActiveWindow();
+}
+
 // Keys go to the active window through the window system, as a person's do: a window that takes
 // no input does not see them.
 inline void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* to = nullptr) {
@@ -57,6 +62,11 @@ inline void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow*
     if (!to) // the offscreen platform gives the focus to no window when a pop-up has closed
         to = mainWindow();
     QTest::keyClick(to, k, mods);
+}
+
+// Ctrl+Q: File > Exit.
+inline void quit() {
+    key(Qt::Key_Q, Qt::ControlModifier);
 }
 
 inline void type(const QString& text) {
@@ -106,11 +116,7 @@ public:
     // Runs WinMain over the program's resources, once its window is active; its exit code.
     int runProgram() {
         static HINSTANCE__ module{&g_ModuleResources};
-        auto active = [] {
-            QWidget* w = Win32_Widget(hwndMain);
-            return w && w->isActiveWindow();
-        };
-        steps_.insert(steps_.begin(), Step{nullptr, active, "the main window", 5000});
+        steps_.insert(steps_.begin(), Step{nullptr, mainActive, "the main window", 5000});
         size_t next = 0;
         bool aborted = false;
         QElapsedTimer since; // the current step's start, or the last step's end

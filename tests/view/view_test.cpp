@@ -15,6 +15,7 @@
 #include "view.h"
 
 using gui::key;
+using gui::quit;
 
 namespace {
 
@@ -104,10 +105,6 @@ void resizeClient(int width, int height) {
         client()->repaint(); // the ranges decide which bars stand beside the client
     }
     ASSERT_EQ(QSize(cxClient, cyClient), QSize(width, height));
-}
-
-void quit() {
-    key(Qt::Key_Q, Qt::ControlModifier);
 }
 
 } // namespace

@@ -52,8 +52,7 @@ int runWith(int which, const std::vector<std::function<void()>>& steps) {
     script.then([which] { key(kKey[which]); }).waitForWindow(kTitle[which]);
     for (const auto& step : steps)
         script.then(step);
-    script.waitFor("the main window", [] { return Win32_Widget(hwndMain)->isActiveWindow(); })
-        .then([] { key(Qt::Key_Q, Qt::ControlModifier); });
+    script.waitFor("the main window", gui::mainActive).then(gui::quit);
     return script.runProgram();
 }
 
@@ -126,8 +125,8 @@ TEST(WriteDialogRejected, IsQuotedInAWarningOwnedByTheDialogAndKept) {
             EXPECT_EQ(describe(*port), "");
             QTest::mouseClick(d.cancel, Qt::LeftButton);
         })
-        .waitFor("the main window", [] { return Win32_Widget(hwndMain)->isActiveWindow(); })
-        .then([] { key(Qt::Key_Q, Qt::ControlModifier); });
+        .waitFor("the main window", gui::mainActive)
+        .then(gui::quit);
     EXPECT_EQ(script.runProgram(), 0);
     EXPECT_EQ(describe(*port), kReading) << "Cancel wrote nothing and the reading followed";
 }
