@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// A window of the layer's with the program's menu, active.
 HWND makeWindow() {
     static HINSTANCE__ module{&g_ModuleResources};
     WNDCLASSA wc = {};
@@ -39,14 +42,16 @@ HWND makeWindow() {
     HWND h = CreateWindowExA(0, "Test", "Test", WS_CAPTION | WS_VSCROLL | WS_VISIBLE, CW_USEDEFAULT,
                              CW_USEDEFAULT, 400, 300, nullptr, nullptr, &module, nullptr);
     EXPECT_NE(h, nullptr);
+    Win32_Widget(h)->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Win32_Widget(h)));
     return h;
 }
 
-std::vector<Seen> sizes() {
+// The messages of kind `msg` seen since the last clear.
+std::vector<Seen> only(UINT msg) {
     std::vector<Seen> out;
-    for (const Seen& s : seen)
-        if (s.msg == WM_SIZE)
-            out.push_back(s);
+    std::copy_if(seen.begin(), seen.end(), std::back_inserter(out),
+                 [msg](const Seen& s) { return s.msg == msg; });
     return out;
 }
 
@@ -55,8 +60,6 @@ std::vector<Seen> sizes() {
 TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     HWND h = makeWindow();
     QWidget* frame = Win32_Widget(h);
-    frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
     const int width = Win32_Client(h)->width();
     seen.clear();
     frame->showMinimized();
@@ -65,7 +68,7 @@ TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     QTest::qWait(20);
     frame->showMaximized();
     QTest::qWait(20);
-    std::vector<Seen> s = sizes();
+    std::vector<Seen> s = only(WM_SIZE);
     ASSERT_GE(s.size(), 3u);
     EXPECT_EQ(s[0].wParam, WPARAM(SIZE_MINIMIZED));
     EXPECT_EQ(s[0].lParam, 0) << "0 x 0";
@@ -79,16 +82,11 @@ TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
 
 TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
     HWND h = makeWindow();
-    QWidget* frame = Win32_Widget(h);
-    frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
     QMenuBar* bar = Win32_MenuBar(h);
     seen.clear();
     QTest::mouseMove(bar, bar->actionGeometry(bar->actions()[1]).center()); // over the closed bar
     QTest::qWait(20);
-    EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [](const Seen& s) {
-        return s.msg == WM_MENUSELECT;
-    })) << "the pointer over the closed bar is no menu loop";
+    EXPECT_TRUE(only(WM_MENUSELECT).empty()) << "the pointer over the closed bar is no menu loop";
     bar->setActiveAction(bar->actions()[1]); // opens the Read menu, as a click does
     QTest::qWait(20);
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Down);
@@ -98,12 +96,13 @@ TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
     QTest::keyClick(bar, Qt::Key_Escape);
     QTest::qWait(50);
     int closings = 0, highlights = 0;
-    std::erase_if(seen, [](const Seen& s) { return s.msg != WM_MENUSELECT; });
-    for (const Seen& s : seen) {
+    const std::vector<Seen> selects = only(WM_MENUSELECT);
+    for (const Seen& s : selects) {
         closings += HIWORD(s.wParam) == 0xFFFF && s.lParam == 0;
         highlights += HIWORD(s.wParam) != 0xFFFF;
     }
     EXPECT_GE(highlights, 2) << "the Read title, then its item";
     EXPECT_EQ(closings, 1);
-    EXPECT_EQ(HIWORD(seen.back().wParam), 0xFFFF) << "the closing comes last";
+    ASSERT_FALSE(selects.empty());
+    EXPECT_EQ(HIWORD(selects.back().wParam), 0xFFFF) << "the closing comes last";
 }
