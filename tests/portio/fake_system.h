@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 struct Port {
     int openError = 0, exclusiveError = 0, sharedError = 0;
     unsigned char data = 0x41, status = 0x58, control = 0x00; // BUSY and nACK low
+    std::vector<unsigned char> statuses; // read in turn, the last one kept, when given
 };
 
 struct File {
@@ -78,7 +79,12 @@ public:
             return writes += " c" + std::to_string(*byte), port.control = *byte & 15, 0;
         case PPRDATA: return *byte = port.data, 0;
         case PPRCONTROL: return *byte = port.control, 0;
-        default: return *byte = port.status, 0;
+        default:
+            if (!port.statuses.empty())
+                port.status = port.statuses.front();
+            if (port.statuses.size() > 1)
+                port.statuses.erase(port.statuses.begin());
+            return *byte = port.status, 0;
         }
     }
     int ioperm(unsigned long from, unsigned long count, bool on) override {
@@ -110,7 +116,8 @@ struct Machine {
     // with its /dev node; after it "nonode" (ppdev not loaded), "open=E", "excl=E", "shared=E"
     // (errno names: how open and the claims fail), "+DEV" (a registered device), "*DEV" (the one
     // holding it); and "root" (ioperm works), "eperm",
-    // "io=HEX,HEX,HEX" (what inb reads at 888..890), "noproc" and "nodev" (/proc or /dev missing).
+    // "io=HEX,HEX,HEX" (what inb reads at 888..890), "status=HEX,..." (the status bytes read in
+    // turn), "noproc" and "nodev" (/proc or /dev missing).
     void build(const std::string& description) {
         std::istringstream words(description);
         std::string node;
@@ -137,6 +144,10 @@ struct Machine {
                 system.iopermError = w == "root" ? 0 : EPERM;
             } else if (w == "noproc" || w == "nodev") {
                 fs::remove_all(w == "noproc" ? roots.proc : roots.dev);
+            } else if (key == "status") {
+                for (size_t i = 0; i < value.size(); i += 3)
+                    system.ports[node].statuses.push_back(
+                        std::stoi(value.substr(i, 2), nullptr, 16));
             } else if (key == "io") {
                 for (int i = 0; i < 3; i++)
                     system.io[888 + i] = std::stoi(value.substr(i * 3, 2), nullptr, 16);
