@@ -150,7 +150,7 @@ long long Duration(const std::string& option, const std::string& text, const cha
     std::string unit = end < text.size() ? text.substr(end) : bareUnit;
     long long unitNs = unit == "us" ? 1000 : unit == "ms" ? 1000000 : unit == "s" ? 1000000000 : 0;
     long long ns = -1;
-    if (unitNs && whole > 0 && whole <= 12 && end != whole + 1) {
+    if (unitNs && whole > 0 && whole <= 9 && end != whole + 1) { // no overflow
         ns = std::stoll(text.substr(0, whole)) * unitNs;
         long long place = unitNs;
         for (size_t i = whole + 1; i < end && place > 1; i++)
