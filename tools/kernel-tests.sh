@@ -28,8 +28,8 @@ cli=$build/bytescope-cli
 [ -x "$cli" ] || { echo "FAIL kernel tests: no $cli (build it first)"; exit 1; }
 [ "$(uname -m)" = x86_64 ] || cannot_run "the guest kernel is amd64 and this machine is $(uname -m)"
 command -v apt-get >/dev/null || cannot_run "no apt-get to fetch QEMU and Debian's kernel"
-tools/install-packages.sh qemu-system-x86 cpio xz-utils >"$work/install.log" 2>&1 ||
-    cannot_run "installing qemu-system-x86 failed (see $work/install.log)"
+tools/install-packages.sh qemu-system-x86 cpio xz-utils sigrok-cli >"$work/install.log" 2>&1 ||
+    cannot_run "installing qemu-system-x86 or sigrok-cli failed (see $work/install.log)"
 cache=$(tools/kernel/fetch.sh "$build/kernel-cache" 2>"$work/fetch.log") ||
     cannot_run "fetching Debian's kernel and busybox failed (see $work/fetch.log)"
 tools/kernel/initramfs.sh "$cache" "$work/base.cpio" "$cli"

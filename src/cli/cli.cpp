@@ -317,6 +317,7 @@ private:
             return status;
         Sampler sampler;
         long long samples = 0, changes = 0, first = 0;
+        const long long started = monoNow(); // the duration counts from here, not the first sample
         End end = sampleEvery(interval, limit, context_, [&] {
             samples++;
             if (!Sample(sampler))
@@ -334,8 +335,8 @@ private:
             }
             return !print(reading, 6) || vcd.failed() ? End::OutputFailed : kGoOn;
         });
-        long long elapsed = monoNow() - first;
-        if (tracing && !vcd.finish(elapsed / 1000))
+        const long long stopped = monoNow(), elapsed = stopped - started;
+        if (tracing && !vcd.finish((stopped - first) / 1000))
             return cannotWrite(path);
         if (!quiet()) {
             char summary[128];

@@ -1,5 +1,8 @@
 # What the machines share.
 
+# How the port line ends for the simulated port.
+no_hw="; nothing reaches hardware"
+
 # levels LABEL: the pins command's levels as "1H 2L ... 25G" (high, low, ground).
 levels() { out "$1" | awk '{printf "%s%s ", $1, $NF == "high" ? "H" : $NF == "low" ? "L" : "G"}'; }
 

@@ -27,21 +27,22 @@ log in again)" held="/dev/parport0 is in use by another program (ppdev0) - close
     scenario 888-strobe "write data 65, then control 6 and 7, sends \"A\"; readings show them"
     is "$(status data)|$(reading claim | cut -d' ' -f3-)|$(lpt 0x378)" "$port|01011000 88 00000111 7|A"
     sent_a
-    is "$(out settle | cut -d' ' -f5 | xargs)|$(err refused)|$(rc refused)" "152 88|INVALID ENTRY: 16|2"
+    is "$(out settle | cut -d' ' -f5 | xargs)|$(err refused)|$(rc refused)" "152 88|bytescope-cli: INVALID \
+ENTRY: \"16\" (expected 0-15, the control lines: decimal digits, eight binary digits 0000xxxx or 0x0-0xF)|2"
 
     scenario 888-users "a user in group lp uses the port; one outside gets the simulated port"
     is "$(rc claim)$(rc data)$(rc strobe)$(rc release)|$(status outsider)|$(reading outsider)" \
-        "0000|Simulated port: $denied|00000000 0 11111000 248 00000111 7"
+        "0000|Simulated port: $denied$no_hw|00000000 0 11111000 248 00000111 7"
     is "$(out outsider-ports | head -1)" "$list, devices none, claimed by none, not usable: $denied"
 
     scenario 888-holder "another program holds the port: start at once, simulated, holder named"
     is "$(status holder)|$(status second)|$(status second-root)|$(reading second-root | cut -d' ' -f2)" \
-        "$port|Simulated port: $held|Simulated port: $held|66"
+        "$port|Simulated port: $held$no_hw|Simulated port: $held$no_hw|66"
     ok [ "$(ms second)" -lt 1000 -a "$(ms second-root)" -lt 1000 ]
-    ok grep -qE '^watch: [0-9]+ samples, 0 changes in 3\.' <(out holder)
+    ok grep -qE '^watch: [0-9]+ samples, 0 changes in 3\.' <(err holder)
     is "$(out busy-ports)" "$list, devices ppdev0, claimed by ppdev0, usable
 Bytescope would use the simulated port: $held"
-    is "$(rc stopped)|$(status after)|$(lpt 0x378)" "0|$port|A"
+    is "$(rc stopped)|$(status after)|$(lpt 0x378)" "143|$port|A"
 
     scenario 888-ports-pins "ports lists the port and the choice; pins show data 65, control 7"
     is "$(out ports)" "$list, devices none, claimed by none, usable
