@@ -30,9 +30,13 @@ peek() { wine "${program%/*}/tests/scenario/scenario_peek.exe" "$@" 2>/dev/null 
 among() { local t s=""; for t in "${@:2}"; do s+="|$t"
     grep -qxF -- "$t" <<<"$1" || { echo "|$(paste -sd'|' <<<"$1")"; return; }; done; echo "$s"; }
 # The active window's title and the texts "$@" as among sees them. Keys reach a window only once
-# Wine, too, has made it the active one.
-looks() { local all; all=$(peek) || { echo none; return; }
-    [ "${all%%$'\n'*}" = "$(xdotool getwindowfocus getwindowname)" ] || all="not in X: $all"
+# it has the X focus too. Without a window manager, Wine's own request for it can be lost (the X
+# server ignores one whose time stamp is older than the last focus change), so the window Wine
+# made active is given it, as a window manager would, and looked at again on the next try.
+looks() { local all title x; all=$(peek) || { echo none; return; }
+    title=${all%%$'\n'*} x=$(xdotool getwindowfocus getwindowname 2>&1) || true
+    [ "$title" = "$x" ] || { all="X focus on $x: $all"
+        xdotool search --onlyvisible --name "^$title\$" windowfocus >/dev/null 2>&1 || true; }
     echo "${all%%$'\n'*}$(among "$all" "$@")"; }
 # "gone", "centred" (in the middle of the screen) or where the window titled $1 stands.
 where() { local X="" Y WIDTH HEIGHT; eval "$(xdotool search --onlyvisible --name "^$1\$" \
