@@ -18,6 +18,9 @@ guest() {
     # A watch without an end, stopped from outside while it sleeps, still gives the port back.
     run stopped lpuser timeout 2 bytescope-cli watch --interval 700000
     run after lpuser bytescope-cli read
+    # A pulse cut short by Ctrl+C still ends on its rest value (0 for data).
+    run cut lpuser timeout -s INT 1 bytescope-cli pulse data 255 --width 10s
+    run rested lpuser bytescope-cli read
 }
 
 check() {
@@ -43,6 +46,7 @@ ENTRY: \"16\" (expected 0-15, the control lines: decimal digits, eight binary di
     is "$(out busy-ports)" "$list, devices ppdev0, claimed by ppdev0, usable
 Bytescope would use the simulated port: $held"
     is "$(rc stopped)|$(status after)|$(lpt 0x378)" "143|$port|A"
+    is "$(rc cut)|$(reading rested | cut -d' ' -f1)" "130|00000000"
 
     scenario 888-ports-pins "ports lists the port and the choice; pins show data 65, control 7"
     is "$(out ports)" "$list, devices none, claimed by none, usable
