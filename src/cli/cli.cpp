@@ -59,6 +59,13 @@ written; 128+N ended by signal N (130 Ctrl+C, 143 SIGTERM; 141 reader gone).
 
 enum class Woke { OnTime, Stopped, ReaderGone };
 
+// Nanoseconds as seconds with the digits they need: "0.02", "86400".
+std::string seconds(long long ns) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.12g", ns / 1e9);
+    return text;
+}
+
 long long monoNow() {
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -244,18 +251,13 @@ private:
         long long interval = duration("--interval", "ms", 86400, 0);
         if (int status = open())
             return status;
-        long long next = monoNow();
-        for (long long n = 0; n < count; n++) {
-            if (n > 0) {
-                Woke woke = sleepUntil(next += interval, context_);
-                if (woke != Woke::OnTime)
-                    return ended(woke == Woke::Stopped ? End::Stopped : End::ReaderGone);
-            }
+        long long n = 0;
+        return ended(sampleEvery(interval, -1, context_, [&] {
             Read_Registers();
             if (!print(LastReading(), 3))
-                return kOutputFailed;
-        }
-        return kDone;
+                return End::OutputFailed;
+            return ++n < count ? kGoOn : End::Finished;
+        }));
     }
 
     int write() {
@@ -308,13 +310,14 @@ private:
     int watch() {
         long long interval = duration("--interval", "us", 60, 1000000);
         long long limit = duration("--duration", "s", 31536000, -1);
+        if (int status = open())
+            return status;
+        // The trace file is made at the first sample: a port that cannot be used, or a stop
+        // before it, leaves a file of that name as it was.
         Vcd vcd;
         const bool tracing = line_.has("--vcd");
         const std::string& path = tracing ? option(line_, "--vcd") : "";
-        if (tracing && !vcd.open(path))
-            return cannotWrite(path);
-        if (int status = open())
-            return status;
+        int traceError = 0;
         Sampler sampler;
         long long samples = 0, changes = 0, first = 0;
         const long long started = monoNow(); // the duration counts from here, not the first sample
@@ -326,6 +329,10 @@ private:
             int levels = PinLevels(sampler.data, sampler.status, sampler.control);
             if (samples == 1) {
                 first = MonoNs(reading.stamp);
+                if (tracing && !vcd.open(path)) {
+                    traceError = errno;
+                    return End::OutputFailed;
+                }
                 if (tracing)
                     vcd.begin(IsoTime(reading.stamp.wall), PortIO_Status(), levels);
             } else {
@@ -336,8 +343,8 @@ private:
             return !print(reading, 6) || vcd.failed() ? End::OutputFailed : kGoOn;
         });
         const long long stopped = monoNow(), elapsed = stopped - started;
-        if (tracing && !vcd.finish((stopped - first) / 1000))
-            return cannotWrite(path);
+        if (traceError || (tracing && samples > 0 && !vcd.finish((stopped - first) / 1000)))
+            return cannotWrite(path, traceError ? traceError : errno);
         if (!quiet()) {
             char summary[128];
             std::snprintf(summary, sizeof summary,
@@ -348,8 +355,8 @@ private:
         return ended(end);
     }
 
-    int cannotWrite(const std::string& path) {
-        err_ << "bytescope-cli: cannot write " << Quoted(path) << ": " << std::strerror(errno)
+    int cannotWrite(const std::string& path, int error) {
+        err_ << "bytescope-cli: cannot write " << Quoted(path) << ": " << std::strerror(error)
              << '\n';
         return kOutputFailed;
     }
@@ -395,7 +402,7 @@ private:
             return ended(end);
         err_ << "bytescope-cli: wait: " << events << " of " << count << " " << kind
              << (edge ? " edges" : " levels") << " on pin " << pin->number << " (" << pin->signal
-             << ") within " << timeout / 1e9 << " s\n";
+             << ") within " << seconds(timeout) << " s\n";
         return kTimedOut;
     }
 
@@ -531,7 +538,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         }
         if (line.has("--port")) {
             const std::string& port = option(line, "--port");
-            if (port != "auto" && port != "direct" && port != "simulated" && port.rfind('/', 0))
+            // A path goes into messages as it stands: nothing unprintable reaches the terminal.
+            bool printable = std::all_of(port.begin(), port.end(),
+                                         [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+            if (port != "auto" && port != "direct" && port != "simulated" &&
+                (port.rfind('/', 0) || !printable))
                 throw UsageError{"--port takes auto, /dev/parportN, direct or simulated, not " +
                                  Quoted(port)};
         }

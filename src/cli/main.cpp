@@ -66,12 +66,14 @@ int main(int argc, char** argv) {
             open("/dev/null", O_RDWR);
         }
     }
-    // Without SA_RESTART, a wait in progress ends at once.
-    struct sigaction stop = {};
+    // Without SA_RESTART, a wait in progress ends at once. A signal ignored from the start stays
+    // ignored, as it was meant to be (nohup, Ctrl+C and a script's background job).
+    struct sigaction stop = {}, before;
     stop.sa_handler = requestStop;
     sigemptyset(&stop.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &stop, nullptr);
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal, &stop, nullptr);
     // A reader that goes away (| head) ends the output, not the program, which still releases
     // the port on its way out.
     std::signal(SIGPIPE, SIG_IGN);
@@ -92,6 +94,12 @@ int main(int argc, char** argv) {
         std::cerr << "bytescope-cli: cannot write standard output: "
                   << std::strerror(output.error()) << '\n';
         return cli::kOutputFailed;
+    }
+    if (stopSignal && status == 128 + stopSignal) {
+        // The port is released: now end by the signal itself, so that a shell sees it as such
+        // and a script's loop stops at Ctrl+C too.
+        std::signal(stopSignal, SIG_DFL);
+        std::raise(stopSignal);
     }
     return status;
 }
