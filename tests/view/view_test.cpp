@@ -175,15 +175,17 @@ TEST(View, ScrollingMovesTheRowsStopsAtTheEndsAndNewReadingsWaitForTheTop) {
 TEST(View, TheScrollBarsReportOnlyWhatWin32sDo) {
     install();
     static int tracked = -1;
-    auto part = [](QStyle::SubControl which) {
+    auto rect = [](QStyle::SubControl which) {
         QStyleOptionSlider opt;
         opt.initFrom(vbar());
         opt.orientation = Qt::Vertical;
         opt.maximum = vbar()->maximum();
         opt.sliderPosition = opt.sliderValue = vbar()->sliderPosition();
-        opt.pageStep = opt.singleStep = 1;
-        return vbar()->style()->subControlRect(QStyle::CC_ScrollBar, &opt, which, vbar()).center();
+        opt.pageStep = vbar()->pageStep();
+        opt.singleStep = 1;
+        return vbar()->style()->subControlRect(QStyle::CC_ScrollBar, &opt, which, vbar());
     };
+    auto part = [&](QStyle::SubControl which) { return rect(which).center(); };
     auto contextMenu = [] {
         QPoint at(vbar()->width() / 2, vbar()->height() / 2);
         QContextMenuEvent ev(QContextMenuEvent::Mouse, at, vbar()->mapToGlobal(at));
@@ -197,7 +199,11 @@ TEST(View, TheScrollBarsReportOnlyWhatWin32sDo) {
                 read(i);
         })
         .then([&] {
+            // Without a page size, Win32's thumb has its least length at any range.
+            resizeClient(600, 40 * cyChar); // range 40 + 2 - 40
+            EXPECT_EQ(rect(QStyle::SC_ScrollBarSlider).height(), 16);
             resizeClient(600, 10 * cyChar); // range 40 + 2 - 10
+            EXPECT_EQ(rect(QStyle::SC_ScrollBarSlider).height(), 16);
             QPoint trough = part(QStyle::SC_ScrollBarAddPage);
             QWheelEvent wheel(trough, vbar()->mapToGlobal(trough), {}, {0, -120}, Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);

@@ -130,9 +130,13 @@ private:
     HWND hwnd_;
 };
 
-// Clicks in the trough page, whatever the desktop's style prefers.
+// Win32's scroll bar: clicks in the trough page, they do not jump; and without a page size (the
+// program sets a range alone) the thumb keeps its least length, 16 pixels, whatever the range.
 class Win32ScrollStyle : public QProxyStyle {
 public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* opt, const QWidget* w) const override {
+        return metric == PM_ScrollBarSliderMin ? 16 : QProxyStyle::pixelMetric(metric, opt, w);
+    }
     int styleHint(StyleHint hint, const QStyleOption* opt, const QWidget* w,
                   QStyleHintReturn* ret) const override {
         if (hint == SH_ScrollBar_LeftClickAbsolutePosition ||
@@ -152,7 +156,7 @@ public:
         setStyle(style);
         setFocusPolicy(Qt::NoFocus);
         setRange(hwnd->scroll[bar].min, hwnd->scroll[bar].max);
-        setPageStep(1);
+        setPageStep(0); // no page size: the thumb's length says nothing of the range
         connect(this, &QAbstractSlider::actionTriggered, this, &ScrollBar::action);
         connect(this, &QAbstractSlider::sliderReleased, this, [this] {
             report(SB_THUMBPOSITION, sliderPosition());
