@@ -53,14 +53,42 @@ void destroyMenu(HMENU menu) {
     delete menu;
 }
 
+// The window that stands for a disabled `owner`: the one shown over it that takes input, through
+// any disabled ones between (a message box over a dialog over the main window).
+QWidget* enabledPopup(const QWidget* owner) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->windowHandle() || !owner->windowHandle() ||
+            w->windowHandle()->transientParent() != owner->windowHandle())
+            continue;
+        HWND h = win32::fromWidget(w);
+        if (!win32::isLive(h) || !h->disabled)
+            return w;
+        if (QWidget* over = enabledPopup(w))
+            return over;
+    }
+    return nullptr;
+}
+
 // Input to a top-level window that EnableWindow disabled goes nowhere. In Win32 such a window
-// looks as before; only its input stops, so the widgets are not disabled.
+// looks as before; only its input stops, so the widgets are not disabled. Nor is it ever the
+// active window: when the window manager makes it so (a click on it), the window over it that
+// takes input comes to the front with the keyboard instead.
 class DisabledInputFilter : public QObject {
 public:
     using QObject::QObject;
 
 protected:
     bool eventFilter(QObject* obj, QEvent* ev) override {
+        if (ev->type() == QEvent::WindowActivate) {
+            auto* w = qobject_cast<QWidget*>(obj);
+            HWND top = w && w->isWindow() ? win32::fromWidget(w) : nullptr;
+            if (QWidget* over = win32::isLive(top) && top->disabled ? enabledPopup(w) : nullptr)
+                QTimer::singleShot(0, over, [over] {
+                    over->raise();
+                    over->activateWindow();
+                });
+            return false;
+        }
         static const QSet<QEvent::Type> input = {QEvent::KeyPress,
                                                  QEvent::KeyRelease,
                                                  QEvent::ShortcutOverride,
