@@ -1,7 +1,8 @@
 #!/bin/sh
 # The program under a real window manager (openbox on a virtual X server), as a person has it: a
 # click on the main window while a write dialog is open leaves the keyboard with the dialog, as
-# Win32 brings a modal dialog back to the front when its disabled owner is clicked.
+# Win32 brings a modal dialog back to the front when its disabled owner is clicked; a message box
+# is wide enough for its caption.
 # Usage: window-manager.sh BYTESCOPE
 set -eu
 fail() { echo "$*" >&2; exit 1; }
@@ -29,5 +30,11 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ "$(focused)" = Bytescope ] || fail "the dialog did not take 42 and Enter: $(focused) has the keyboard"
+# The refusal's box is wide enough for openbox's title bar to show "INVALID ENTRY" whole beside
+# its icon and three buttons (about 180 pixels), not "IN...Y".
+xdotool key F1 && window "Write DATA Register" >/dev/null && xdotool type 300 && xdotool key Return
+width=$(xdotool getwindowgeometry "$(window "INVALID ENTRY")" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+[ "$width" -ge 180 ] || fail "the INVALID ENTRY box is $width pixels wide: its caption is cut"
+xdotool key Return Escape
 xdotool key ctrl+q
 wait $pid || fail "Ctrl+Q ended it with $?"

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <qdrawutil.h>
 
 #include <cstring>
@@ -347,6 +349,15 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         EnableWindow(owner, FALSE);
     // Without an owner, the window that was active before becomes active again afterwards.
     QPointer<QWidget> active = owner ? owner->widget.data() : QApplication::activeWindow();
+    // As in Win32, the box is at least as wide as its caption beside the title bar's icon and
+    // buttons (each about as wide as the bar is high), so that no window manager cuts it.
+    QFont caption = box->font();
+    caption.setBold(true);
+    const int bar = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(
+                          QFontMetrics(caption).horizontalAdvance(box->windowTitle()) + 5 * bar, 0),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box->show();
     // As in Win32, the box stands in the middle of the work area of its owner's screen, not over
     // the owner. Placed once shown, when it has taken its size.
