@@ -5,13 +5,17 @@
 // It reads the statements that the script uses: MENU (POPUP, MENUITEM), ACCELERATORS, DIALOGEX
 // (STYLE, EXSTYLE, CAPTION, FONT, CONTROL) and STRINGTABLE, with numbers, identifiers and the
 // operators | + - ( ) in values. Values are copied as C++ expressions, so that the compiler works
-// them out with the same headers as the rest of the build. Anything else is an error that names
-// the line.
+// them out with the same headers as the rest of the build, each row after a #line directive so
+// that the compiler's errors in them name the script's line. Anything else is an error that names
+// the line, and so is an id given twice as the same text (a resource of one kind, a string, an
+// item of one menu). A kind the script leaves out gives an empty table: a null pointer, as C++ has
+// no empty arrays.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +29,17 @@ struct Token {
 };
 
 std::string inputName;
+// Brackets, minuses in a row and pop-up menus are limited, so that nesting cannot exhaust the
+// stack.
+constexpr int kMaxDepth = 100;
+
+// The directive that gives the script's line to the row that follows it.
+std::string lineOf(int line) {
+    std::string name;
+    for (char c : inputName)
+        name += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+    return "#line " + std::to_string(line) + " \"" + name + "\"\n";
+}
 
 [[noreturn]] void fail(int line, const std::string& message) {
     std::cerr << inputName << ":" << line << ": " << message << "\n";
@@ -69,7 +84,7 @@ std::vector<Token> tokenize(const std::string& src, std::vector<std::string>& in
                     text += "\\\"", ++i; // "" is a quote
                 } else if (src[i] == '"') {
                     break;
-                } else if (src[i] == '\\' && i + 1 < src.size()) {
+                } else if (src[i] == '\\' && i + 1 < src.size() && src[i + 1] != '\n') {
                     text += src.substr(i, 2), ++i;
                 } else {
                     text += src[i];
@@ -135,45 +150,80 @@ public:
         }
         return out;
     }
+    // Minuses in a row keep one or none: "--" would be C++'s decrement.
     std::string operand() {
-        if (accept("(")) {
+        int minuses = 0;
+        while (accept("-"))
+            if (++minuses > kMaxDepth)
+                fail(peek().line, "a value nested too deep");
+        std::string sign = minuses % 2 ? "-" : "";
+        if (at("(")) {
+            if (++depth_ > kMaxDepth)
+                fail(peek().line, "a value nested too deep");
+            next();
             std::string inner = value();
             expect(")");
-            return "(" + inner + ")";
+            --depth_;
+            return sign + "(" + inner + ")";
         }
-        if (accept("-"))
-            return "-" + operand();
         if (peek().kind != Token::Name && peek().kind != Token::Number)
             fail(peek().line, "expected a value, found '" + peek().text + "'");
-        return next().text;
+        return sign + next().text;
     }
 
 private:
     std::vector<Token> t_;
     size_t pos_ = 0;
+    int depth_ = 0;
 };
+
+using Ids = std::map<std::string, int>; // an id as written, and its line
+
+void unique(Ids& ids, const std::string& id, int line, const std::string& what) {
+    auto [first, added] = ids.emplace(id, line);
+    if (!added)
+        fail(line, what + " " + id + " given twice (first on line " +
+                       std::to_string(first->second) + ")");
+}
 
 struct Output {
     std::ostringstream menus, menuList, accels, accelList, dialogs, dialogList, strings;
+    Ids menuIds, accelIds, dialogIds, stringIds;
     int count = 0;
 };
 
-void menu(Parser& p, std::ostream& out) {
+// A table's definition, and its pointer and length in the directory.
+std::string table(std::ostream& out, const char* type, const std::string& name,
+                  const std::string& rows) {
+    if (rows.empty())
+        return "nullptr, 0";
+    out << "const " << type << " " << name << "[] = {\n" << rows << "};\n";
+    return name + ", count(" + name + ")";
+}
+
+void menu(Parser& p, std::ostream& out, Ids& ids, int depth) {
+    if (depth > kMaxDepth)
+        fail(p.peek().line, "menus nested too deep");
     p.beginBlock();
-    std::vector<std::string> items; // each with "%END%" where MF_END may go
-    std::vector<std::string> children;
+    struct Item {
+        int line;
+        std::string row; // with "%END%" where MF_END may go
+        std::string children;
+    };
+    std::vector<Item> items;
     while (!p.endBlock()) {
+        int line = p.peek().line;
         if (p.accept("POPUP")) {
             std::string text = p.string();
             std::ostringstream sub;
-            menu(p, sub);
-            items.push_back("    {MF_POPUP%END%, 0, " + text + "},\n");
-            children.push_back(sub.str());
+            menu(p, sub, ids, depth + 1);
+            items.push_back({line, "    {MF_POPUP%END%, 0, " + text + "},\n", sub.str()});
         } else if (p.accept("MENUITEM")) {
             std::string text = p.string();
             p.expect(",");
-            items.push_back("    {0%END%, " + p.value() + ", " + text + "},\n");
-            children.push_back("");
+            std::string id = p.value();
+            unique(ids, id, line, "menu item id");
+            items.push_back({line, "    {0%END%, " + id + ", " + text + "},\n", ""});
         } else {
             fail(p.peek().line, "expected POPUP, MENUITEM or END in a menu");
         }
@@ -181,17 +231,18 @@ void menu(Parser& p, std::ostream& out) {
     if (items.empty())
         fail(p.peek().line, "an empty menu");
     for (size_t i = 0; i < items.size(); ++i) {
-        std::string item = items[i];
-        item.replace(item.find("%END%"), 5, i + 1 == items.size() ? " | MF_END" : "");
-        out << item << children[i];
+        std::string row = items[i].row;
+        row.replace(row.find("%END%"), 5, i + 1 == items.size() ? " | MF_END" : "");
+        out << lineOf(items[i].line) << row << items[i].children;
     }
 }
 
-void accelerators(Parser& p, Output& o, const std::string& id) {
+void accelerators(Parser& p, Output& o, const std::string& id, int idLine) {
     std::string name = "kAccel" + std::to_string(o.count++);
-    o.accels << "const ACCEL " << name << "[] = {\n";
+    std::ostringstream rows;
     p.beginBlock();
     while (!p.endBlock()) {
+        int line = p.peek().line;
         std::string key;
         if (p.peek().kind == Token::String) {
             std::string s = p.next().text;
@@ -220,13 +271,13 @@ void accelerators(Parser& p, Output& o, const std::string& id) {
         }
         if (flags.find("FVIRTKEY") == std::string::npos)
             fail(p.peek().line, "only VIRTKEY accelerators are supported");
-        o.accels << "    {" << flags << ", " << key << ", " << cmd << "},\n";
+        rows << lineOf(line) << "    {" << flags << ", " << key << ", " << cmd << "},\n";
     }
-    o.accels << "};\n";
-    o.accelList << "    {" << id << ", " << name << ", count(" << name << ")},\n";
+    std::string entries = table(o.accels, "ACCEL", name, rows.str());
+    o.accelList << lineOf(idLine) << "    {" << id << ", " << entries << "},\n";
 }
 
-void dialog(Parser& p, Output& o, const std::string& id) {
+void dialog(Parser& p, Output& o, const std::string& id, int idLine) {
     std::string name = "kDialog" + std::to_string(o.count++);
     std::string geometry[4];
     for (int i = 0; i < 4; ++i) {
@@ -257,9 +308,10 @@ void dialog(Parser& p, Output& o, const std::string& id) {
             break;
         }
     }
-    o.dialogs << "const DLGITEM_RES " << name << "[] = {\n";
+    std::ostringstream rows;
     p.beginBlock();
     while (!p.endBlock()) {
+        int line = p.peek().line;
         p.expect("CONTROL");
         std::string text = p.string();
         p.expect(",");
@@ -272,23 +324,25 @@ void dialog(Parser& p, Output& o, const std::string& id) {
             f = p.value();
         }
         std::string itemEx = p.accept(",") ? p.value() : "0";
-        o.dialogs << "    {" << item << ", " << cls << ", " << text << ", " << fields[0] << ", "
-                  << itemEx << ", " << fields[1] << ", " << fields[2] << ", " << fields[3] << ", "
-                  << fields[4] << "},\n";
+        rows << lineOf(line) << "    {" << item << ", " << cls << ", " << text << ", " << fields[0]
+             << ", " << itemEx << ", " << fields[1] << ", " << fields[2] << ", " << fields[3]
+             << ", " << fields[4] << "},\n";
     }
-    o.dialogs << "};\n";
-    o.dialogList << "    {" << id << ", " << caption << ", " << style << ", " << exStyle << ", "
-                 << geometry[0] << ", " << geometry[1] << ", " << geometry[2] << ", " << geometry[3]
-                 << ", " << point << ", " << weight << ", " << italic << ", " << charset << ", "
-                 << face << ", " << name << ", count(" << name << ")},\n";
+    std::string items = table(o.dialogs, "DLGITEM_RES", name, rows.str());
+    o.dialogList << lineOf(idLine) << "    {" << id << ", " << caption << ", " << style << ", "
+                 << exStyle << ", " << geometry[0] << ", " << geometry[1] << ", " << geometry[2]
+                 << ", " << geometry[3] << ", " << point << ", " << weight << ", " << italic << ", "
+                 << charset << ", " << face << ", " << items << "},\n";
 }
 
 void stringTable(Parser& p, Output& o) {
     p.beginBlock();
     while (!p.endBlock()) {
+        int line = p.peek().line;
         std::string id = p.value();
+        unique(o.stringIds, id, line, "string id");
         p.accept(",");
-        o.strings << "    {" << id << ", " << p.string() << "},\n";
+        o.strings << lineOf(line) << "    {" << id << ", " << p.string() << "},\n";
     }
 }
 
@@ -315,17 +369,22 @@ int main(int argc, char** argv) {
             stringTable(p, o);
             continue;
         }
+        int line = p.peek().line;
         std::string id = p.value();
         if (p.accept("MENU")) {
+            unique(o.menuIds, id, line, "menu");
             std::string name = "kMenu" + std::to_string(o.count++);
-            o.menus << "const MENUITEM_RES " << name << "[] = {\n";
-            menu(p, o.menus);
-            o.menus << "};\n";
-            o.menuList << "    {" << id << ", " << name << "},\n";
+            std::ostringstream rows;
+            Ids itemIds;
+            menu(p, rows, itemIds, 1);
+            table(o.menus, "MENUITEM_RES", name, rows.str());
+            o.menuList << lineOf(line) << "    {" << id << ", " << name << "},\n";
         } else if (p.accept("ACCELERATORS")) {
-            accelerators(p, o, id);
+            unique(o.accelIds, id, line, "accelerator table");
+            accelerators(p, o, id, line);
         } else if (p.accept("DIALOGEX")) {
-            dialog(p, o, id);
+            unique(o.dialogIds, id, line, "dialog");
+            dialog(p, o, id, line);
         } else {
             fail(p.peek().line, "expected MENU, ACCELERATORS, DIALOGEX or STRINGTABLE after " + id);
         }
@@ -337,17 +396,14 @@ int main(int argc, char** argv) {
         out << "#include " << inc << "\n";
     out << "#include \"windows.h\"\n\nnamespace {\n\n"
         << "constexpr int count(const auto& a) {\n    return int(sizeof a / sizeof a[0]);\n}\n\n"
-        << o.menus.str() << o.accels.str() << o.dialogs.str() << "const MENU_RES kMenus[] = {\n"
-        << o.menuList.str() << "};\n"
-        << "const ACCELTABLE_RES kAcceleratorTables[] = {\n"
-        << o.accelList.str() << "};\n"
-        << "const DLGTEMPLATE_RES kDialogs[] = {\n"
-        << o.dialogList.str() << "};\n"
-        << "const STRING_RES kStrings[] = {\n"
-        << o.strings.str() << "};\n\n} // namespace\n\n"
-        << "const RESOURCE_DIRECTORY g_ModuleResources = {\n"
-        << "    kMenus, count(kMenus), kAcceleratorTables, count(kAcceleratorTables),\n"
-        << "    kDialogs, count(kDialogs), kStrings, count(kStrings),\n};\n";
+        << o.menus.str() << o.accels.str() << o.dialogs.str();
+    const std::string dir[] = {
+        table(out, "MENU_RES", "kMenus", o.menuList.str()),
+        table(out, "ACCELTABLE_RES", "kAcceleratorTables", o.accelList.str()),
+        table(out, "DLGTEMPLATE_RES", "kDialogs", o.dialogList.str()),
+        table(out, "STRING_RES", "kStrings", o.strings.str())};
+    out << "\n} // namespace\n\nconst RESOURCE_DIRECTORY g_ModuleResources = {\n    " << dir[0]
+        << ", " << dir[1] << ",\n    " << dir[2] << ", " << dir[3] << ",\n};\n";
     std::ofstream file(argv[2], std::ios::binary);
     file << out.str();
     if (!file.flush()) {
