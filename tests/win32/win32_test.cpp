@@ -106,3 +106,25 @@ TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
     ASSERT_FALSE(selects.empty());
     EXPECT_EQ(HIWORD(selects.back().wParam), 0xFFFF) << "the closing comes last";
 }
+
+// Alt alone selects the first title for the keyboard, and Escape out of a pop-up leaves its
+// title selected; Win32 draws both highlighted.
+TEST(Win32, TitlesSelectedFromTheKeyboardAreHighlighted) {
+    HWND h = makeWindow();
+    QMenuBar* bar = Win32_MenuBar(h);
+    auto inTitle = [bar](int i) {
+        return bar->actionGeometry(bar->actions()[i]).topLeft() + QPoint(2, 2);
+    };
+    const QRgb plain = bar->grab().toImage().pixel(inTitle(0));
+    QTest::keyClick(Win32_Widget(h)->windowHandle(), Qt::Key_Alt);
+    EXPECT_EQ(bar->activeAction(), bar->actions()[0]);
+    EXPECT_NE(bar->grab().toImage().pixel(inTitle(0)), plain) << "File, after Alt";
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::keyClick(Win32_Widget(h)->windowHandle(), Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(20);
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTest::qWait(20);
+    EXPECT_EQ(bar->activeAction(), bar->actions()[1]);
+    EXPECT_NE(bar->grab().toImage().pixel(inTitle(1)), plain) << "Read, after Alt+R and Escape";
+}

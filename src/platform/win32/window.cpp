@@ -674,7 +674,28 @@ private:
 
 } // namespace
 
+// Win32's menu bar: Alt alone, and F10, select its first title for the keyboard, and a selected
+// title is drawn highlighted whether its pop-up is open or not.
+class Win32MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* opt, const QWidget* w,
+                  QStyleHintReturn* ret) const override {
+        return hint == SH_MenuBar_AltKeyNavigation ? 1 : QProxyStyle::styleHint(hint, opt, w, ret);
+    }
+    void drawControl(ControlElement element, const QStyleOption* opt, QPainter* p,
+                     const QWidget* w) const override {
+        if (element == CE_MenuBarItem && (opt->state & State_Selected)) {
+            QStyleOptionMenuItem item = *qstyleoption_cast<const QStyleOptionMenuItem*>(opt);
+            item.state |= State_Sunken;
+            return QProxyStyle::drawControl(element, &item, p, w);
+        }
+        QProxyStyle::drawControl(element, opt, p, w);
+    }
+};
+
 void win32::buildMenuBar(HWND hwnd, QMenuBar* bar) {
+    static Win32MenuBarStyle* style = new Win32MenuBarStyle;
+    bar->setStyle(style);
     bar->setNativeMenuBar(false);
     HMENU menu = hwnd->menu;
     for (size_t i = 0; i < menu->items.size(); ++i) {
