@@ -81,3 +81,20 @@ TEST(CommandLine, WinMainGetsWhatFollowsTheProgramName) {
     for (const auto& c : cases)
         EXPECT_EQ(CommandTail(c[0]), c[1]) << c[0];
 }
+
+// A file of the driver's name beside the program that Windows cannot load is named, with
+// Windows' reason, not taken for a missing driver.
+TEST(PortChoice, AnUnloadableDriverIsNamedWithWindowsReason) {
+    const std::string dll = portio::inpoutDllName(), dir = ProgramFolder() + "\\unloadable";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    std::ofstream(dir + "\\" + dll) << "not a DLL";
+    FakePorts ports;
+    portio::Choice choice = portio::chooseOnWindows({ports, dir, false});
+    EXPECT_EQ(choice.status.rfind("Simulated port: " + dll +
+                                      " beside bytescope.exe cannot be "
+                                      "loaded: ",
+                                  0),
+              0u)
+        << choice.status;
+    EXPECT_NE(choice.status.find(" (error 193) - replace it"), std::string::npos) << choice.status;
+}

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "startup.h"
@@ -90,6 +91,19 @@ std::string driverMissing() {
 #endif
 }
 
+// Windows' own text for an error about `subject` (its "%1"), and the error's number.
+std::string windowsError(DWORD error, const std::string& subject) {
+    char text[256] = "";
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             error, 0, text, sizeof text, nullptr);
+    while (n > 0 && std::strchr("\r\n .", text[n - 1]))
+        text[--n] = '\0';
+    std::string said = n ? text : "unknown error";
+    if (size_t at = said.find("%1"); at != std::string::npos)
+        said.replace(at, 2, subject);
+    return said + " (error " + std::to_string(error) + ")";
+}
+
 Choice simulated(const std::string& reason) {
     return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
 }
@@ -120,7 +134,16 @@ Choice chooseOnWindows(const WindowsMachine& machine) {
                 "Direct " + hex(kLegacyBase)};
 #endif
     const std::string name = inpoutDllName();
-    HMODULE dll = LoadLibraryA((machine.driverDir + "\\" + name).c_str());
+    const std::string beside = machine.driverDir + "\\" + name;
+    HMODULE dll = LoadLibraryA(beside.c_str());
+    const DWORD loadError = dll ? 0 : GetLastError();
+    if (!dll && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // There, but not a DLL that Windows loads (another build's, or not a DLL at all): not a
+        // missing driver.
+        return simulated(
+            name + " beside bytescope.exe cannot be loaded: " + windowsError(loadError, name) +
+            " - replace it with the InpOut32 " + "driver's " + name);
+    }
     if (!dll)
         dll = LoadLibraryA(name.c_str());
     if (!dll)
@@ -130,8 +153,9 @@ Choice chooseOnWindows(const WindowsMachine& machine) {
     auto out = exported<Out32Fn>(dll, "Out32");
     auto isOpen = exported<IsOpenFn>(dll, "IsInpOutDriverOpen");
     if (!inp || !out || !isOpen) {
+        const std::string error = windowsError(GetLastError(), name);
         FreeLibrary(dll);
-        return simulated(name + " has no Inp32/Out32: " + driverMissing());
+        return simulated(name + " has no Inp32/Out32 (" + error + "): " + driverMissing());
     }
     // The DLL installs and starts its kernel driver the first time it runs with administrator
     // rights; until then it cannot reach the port.
