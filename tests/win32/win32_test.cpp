@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -95,14 +96,9 @@ TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
         QTest::keyClick(still, Qt::Key_Escape);
     QTest::keyClick(bar, Qt::Key_Escape);
     QTest::qWait(50);
-    int closings = 0, highlights = 0;
-    const std::vector<Seen> selects = only(WM_MENUSELECT);
-    for (const Seen& s : selects) {
-        closings += HIWORD(s.wParam) == 0xFFFF && s.lParam == 0;
-        highlights += HIWORD(s.wParam) != 0xFFFF;
-    }
-    EXPECT_GE(highlights, 2) << "the Read title, then its item";
-    EXPECT_EQ(closings, 1);
-    ASSERT_FALSE(selects.empty());
-    EXPECT_EQ(HIWORD(selects.back().wParam), 0xFFFF) << "the closing comes last";
+    std::string kinds; // h a highlight, x the closing
+    for (const Seen& s : only(WM_MENUSELECT))
+        kinds += HIWORD(s.wParam) != 0xFFFF ? 'h' : s.lParam == 0 ? 'x' : '?';
+    EXPECT_TRUE(std::regex_match(kinds, std::regex("hh+x")))
+        << "the Read title, then its item, then one closing, last: " << kinds;
 }
