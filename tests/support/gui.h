@@ -35,11 +35,9 @@ inline QWidget* window(const QString& title) {
     return nullptr;
 }
 
+// The message box with the focus, else null.
 inline QMessageBox* box() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
-            return b;
-    return nullptr;
+    return qobject_cast<QMessageBox*>(QApplication::activeWindow());
 }
 
 inline QWindow* mainWindow() {
@@ -107,10 +105,8 @@ public:
         return *this;
     }
     Script& waitForWindow(const QString& title) {
-        return waitFor(title.toStdString(), [title] {
-            QWidget* w = window(title);
-            return w && w->isActiveWindow();
-        });
+        return waitFor(title.toStdString(),
+                       [title] { return window(title) && window(title)->isActiveWindow(); });
     }
 
     // Runs WinMain over the program's resources, once its window is active; its exit code.
