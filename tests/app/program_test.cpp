@@ -1,13 +1,10 @@
-// The program as a person drives it: the full log, modality, keyboard layouts, the About box and
-// the help viewer.
+// The program as a person drives it: modality, keyboard layouts, the About box and the help
+// viewer. (The full log's refusals are the view's full-log case.)
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
-
-#include <cstring>
 
 #include "gui.h"
 #include "port.h"
@@ -25,31 +22,6 @@ int readings() {
 }
 
 } // namespace
-
-TEST(Program, AFullLogRefusesF12F1AndF2WithABoxThatDisablesNoWindow) {
-    while (!LogIsFull()) {
-        Read_Port();
-        Format_Data();
-    }
-    const data last = list[LOG_LIMIT];
-    gui::Script script;
-    for (Qt::Key k : {Qt::Key_F12, Qt::Key_F1, Qt::Key_F2})
-        script.then([k] { key(k); })
-            .waitFor("the full-log box", [] { return gui::box() != nullptr; })
-            .then([] {
-                QMessageBox* b = gui::box();
-                EXPECT_EQ(b->windowTitle(), "OUT OF PROGRAM MEMORY");
-                EXPECT_EQ(b->text(), "RESTART PROGRAM TO CONTINUE");
-                EXPECT_EQ(b->icon(), QMessageBox::Warning);
-                EXPECT_TRUE(Win32_IsEnabled(hwndMain)) << "a box without owner disables nothing";
-                b->button(QMessageBox::Ok)->click();
-            })
-            .waitFor("the main window", mainActive);
-    script.then(quit);
-    EXPECT_EQ(script.runProgram(), 0);
-    EXPECT_EQ(e, LOG_LIMIT);
-    EXPECT_EQ(std::memcmp(&last, &list[LOG_LIMIT], sizeof last), 0);
-}
 
 TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
     gui::Script script;

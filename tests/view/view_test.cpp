@@ -1,10 +1,12 @@
 // The table view in the running program: which rows each paint shows on which line and from
-// where, the colours on the screen, and both scroll bars driven as a person does.
+// where, the colours on the screen, both scroll bars driven as a person does, and the full log.
 #include <QContextMenuEvent>
 #include <QImage>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -266,15 +268,17 @@ TEST(View, ABarShownDuringAPaintResizesTheClientBeforeTheNextRange) {
     EXPECT_EQ(script.runProgram(), 0);
 }
 
-// A full log: every line shows the row it should, at the top and at the bottom,
-// and nothing is drawn outside the client area (the rows beyond it are skipped).
-TEST(View, AFullLogShowsTheRightRowsEverywhere) {
+// A full log: every line shows the row it should, at the top and at the bottom, and nothing is
+// drawn outside the client area (the rows beyond it are skipped). Then F12, F1 and F2 are each
+// refused with a box that has no owner and so disables no window, and the log stays as it is.
+TEST(View, AFullLogShowsTheRightRowsEverywhereAndRefusesMore) {
     install();
-    for (int i = 0; i <= LOG_LIMIT; ++i) {
+    for (int i = 0; !LogIsFull(); ++i) {
         show(i);
         Read_Port();
         Format_Data();
     }
+    const data last = list[LOG_LIMIT];
     // Line L shows older row L + position - 1, that is record LOG_LIMIT - (L + position - 1).
     auto check = [] {
         std::vector<std::pair<int, int>> rows;
@@ -304,7 +308,21 @@ TEST(View, AFullLogShowsTheRightRowsEverywhere) {
         .then([&] {
             check(); // the oldest reading on line 28, then a blank line
             EXPECT_EQ(screen().rbegin()->first, 28 * cyChar);
-            quit();
         });
+    for (Qt::Key k : {Qt::Key_F12, Qt::Key_F1, Qt::Key_F2})
+        script.then([k] { key(k); })
+            .waitFor("the full-log box", [] { return gui::box() != nullptr; })
+            .then([] {
+                QMessageBox* b = gui::box();
+                EXPECT_EQ(b->windowTitle(), "OUT OF PROGRAM MEMORY");
+                EXPECT_EQ(b->text(), "RESTART PROGRAM TO CONTINUE");
+                EXPECT_EQ(b->icon(), QMessageBox::Warning);
+                EXPECT_TRUE(Win32_IsEnabled(hwndMain)) << "a box without owner disables nothing";
+                b->button(QMessageBox::Ok)->click();
+            })
+            .waitFor("the main window", gui::mainActive);
+    script.then(quit);
     EXPECT_EQ(script.runProgram(), 0);
+    EXPECT_EQ(e, LOG_LIMIT);
+    EXPECT_EQ(std::memcmp(&last, &list[LOG_LIMIT], sizeof last), 0);
 }
