@@ -64,10 +64,8 @@ TEST_P(ProgramLayout, AcceleratorsFollowTheKeyNotItsCharacter) {
     gui::Script script;
     script.then([&] { press(Qt::Key_F12, 96, "", Qt::NoModifier); }).then([&] {
         EXPECT_EQ(readings(), 1);
-        if (cyrillic)
-            press(Qt::Key(0x0419), 24, "\xd0\xb9", Qt::ControlModifier);
-        else
-            press(Qt::Key_Semicolon, 24, ";", Qt::ControlModifier);
+        press(cyrillic ? Qt::Key(0x0419) : Qt::Key_Semicolon, 24, cyrillic ? "\xd0\xb9" : ";",
+              Qt::ControlModifier);
     });
     EXPECT_EQ(script.runProgram(), 0);
 }

@@ -13,10 +13,6 @@ namespace ts = testsupport;
 
 namespace {
 
-void install(int data, int status, int control) {
-    ts::installRecording(std::make_unique<ts::ScriptedBackend>(data, status, control));
-}
-
 TEST(ReadPort, MasksEachRegister) {
     // Raw 0x00: every inverted bit reads back set; raw 0xFF: cleared, and the unused bits dropped.
     const struct {
@@ -25,7 +21,8 @@ TEST(ReadPort, MasksEachRegister) {
                  {0xA5, 0x78, 0xF4, 165, 248, 15}, {0x5A, 0x87, 0x0C, 90, 0, 7},
                  {0x01, 0x08, 0x04, 1, 136, 15},   {0x80, 0x80, 0x01, 128, 0, 10}};
     for (const auto& c : cases) {
-        install(c.rawData, c.rawStatus, c.rawControl);
+        ts::installRecording(
+            std::make_unique<ts::ScriptedBackend>(c.rawData, c.rawStatus, c.rawControl));
         Read_Port();
         EXPECT_EQ(std::vector({data_reg, status_reg, control_reg}),
                   std::vector({c.data, c.status, c.control}));

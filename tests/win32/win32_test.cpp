@@ -76,9 +76,7 @@ TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     EXPECT_EQ(s[1].wParam, WPARAM(SIZE_RESTORED)) << "even at the size it had before";
     EXPECT_EQ(LOWORD(s[1].lParam), width);
     EXPECT_EQ(s.back().wParam, WPARAM(SIZE_MAXIMIZED));
-    RECT rc;
-    GetClientRect(h, &rc);
-    EXPECT_EQ(rc.right, LOWORD(s.back().lParam));
+    EXPECT_EQ(LOWORD(s.back().lParam), Win32_Client(h)->width());
 }
 
 TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
