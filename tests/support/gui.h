@@ -70,9 +70,7 @@ inline void quit() {
 inline void type(const QString& text) {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, QGuiApplication::focusWindow(),
-                            c.isLetter() ? Qt::Key(Qt::Key_A + c.toUpper().unicode() - 'A')
-                                         : Qt::Key(c.unicode()),
-                            QString(c), Qt::NoModifier);
+                            Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
 }
 
 // A pop-up of the menu bar by its title ("&Read"), or one of its items.
