@@ -19,15 +19,10 @@
 
 namespace {
 
-struct Seen {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-std::vector<Seen> seen;
+std::vector<MSG> seen;
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    seen.push_back({msg, wParam, lParam});
+    seen.push_back({hwnd, msg, wParam, lParam, 0, {0, 0}});
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
@@ -49,10 +44,10 @@ HWND makeWindow() {
 }
 
 // The messages of kind `msg` seen since the last clear.
-std::vector<Seen> only(UINT msg) {
-    std::vector<Seen> out;
+std::vector<MSG> only(UINT msg) {
+    std::vector<MSG> out;
     std::copy_if(seen.begin(), seen.end(), std::back_inserter(out),
-                 [msg](const Seen& s) { return s.msg == msg; });
+                 [msg](const MSG& s) { return s.message == msg; });
     return out;
 }
 
@@ -69,7 +64,7 @@ TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     QTest::qWait(20);
     frame->showMaximized();
     QTest::qWait(20);
-    std::vector<Seen> s = only(WM_SIZE);
+    std::vector<MSG> s = only(WM_SIZE);
     ASSERT_GE(s.size(), 3u);
     EXPECT_EQ(s[0].wParam, WPARAM(SIZE_MINIMIZED));
     EXPECT_EQ(s[0].lParam, 0) << "0 x 0";
@@ -95,7 +90,7 @@ TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
     QTest::keyClick(bar, Qt::Key_Escape);
     QTest::qWait(50);
     std::string kinds; // h a highlight, x the closing
-    for (const Seen& s : only(WM_MENUSELECT))
+    for (const MSG& s : only(WM_MENUSELECT))
         kinds += HIWORD(s.wParam) != 0xFFFF ? 'h' : s.lParam == 0 ? 'x' : '?';
     EXPECT_TRUE(std::regex_match(kinds, std::regex("hh+x")))
         << "the Read title, then its item, then one closing, last: " << kinds;
