@@ -9,7 +9,6 @@
 #include "gui.h"
 #include "port.h"
 #include "readlog.h"
-#include "view.h"
 
 using gui::key;
 using gui::mainActive;

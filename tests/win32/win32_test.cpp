@@ -2,7 +2,6 @@
 // minimising, restoring and maximising, and the menu loop, which reports nothing for the pointer
 // over the closed bar and ends with one closing notification.
 #include <QApplication>
-#include <QLayout>
 #include <QMenuBar>
 #include <QTest>
 
