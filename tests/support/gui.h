@@ -41,13 +41,11 @@ inline QMessageBox* box() {
 }
 
 inline QWindow* mainWindow() {
-    QWidget* w = Win32_Widget(hwndMain);
-    return w ? w->windowHandle() : nullptr;
+    return Win32_Widget(hwndMain) ? Win32_Widget(hwndMain)->windowHandle() : nullptr;
 }
 
 inline bool mainActive() {
-    QWidget* w = Win32_Widget(hwndMain);
-    return w && w->isActiveWindow();
+    return Win32_Widget(hwndMain) && Win32_Widget(hwndMain)->isActiveWindow();
 }
 
 // Keys go to the active window through the window system, as a person's do: a window that takes
@@ -73,16 +71,13 @@ inline void type(const QString& text) {
                             Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
 }
 
-// A pop-up of the menu bar by its title ("&Read"), or one of its items.
-inline QAction* menu(const QString& popup, const QString& item = {}) {
+// An item of a pop-up of the menu bar, by their texts ("&Help", "&About").
+inline QAction* menu(const QString& popup, const QString& item) {
     for (QAction* p : Win32_MenuBar(hwndMain)->actions())
-        if (p->text() == popup && p->menu()) {
-            if (item.isEmpty())
-                return p;
-            for (QAction* a : p->menu()->actions())
-                if (a->text() == item)
-                    return a;
-        }
+        for (QAction* a :
+             p->text() == popup && p->menu() ? p->menu()->actions() : QList<QAction*>())
+            if (a->text() == item)
+                return a;
     ADD_FAILURE() << "no menu item " << popup.toStdString() << " " << item.toStdString();
     return nullptr;
 }
