@@ -13,10 +13,10 @@
 
 namespace {
 
+// A machine, as fake::Machine::build reads it, and the status line, as fake::Machine::expand does.
 struct Scenario {
-    const char* name;
-    const char* machine; // as fake::Machine::build reads it
-    std::string status;  // as fake::Machine::expand reads it
+    const char *name, *machine;
+    std::string status;
 };
 
 const std::string kSim0 = "Simulated port: {dev}/parport0";

@@ -57,12 +57,10 @@ TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     QWidget* frame = Win32_Widget(h);
     const int width = Win32_Client(h)->width();
     seen.clear();
-    frame->showMinimized();
-    QTest::qWait(20);
-    frame->showNormal();
-    QTest::qWait(20);
-    frame->showMaximized();
-    QTest::qWait(20);
+    for (auto show : {&QWidget::showMinimized, &QWidget::showNormal, &QWidget::showMaximized}) {
+        (frame->*show)();
+        QTest::qWait(20);
+    }
     std::vector<MSG> s = only(WM_SIZE);
     ASSERT_GE(s.size(), 3u);
     EXPECT_EQ(s[0].wParam, WPARAM(SIZE_MINIMIZED));
