@@ -118,8 +118,6 @@ TEST(View, ScrollingMovesTheRowsStopsAtTheEndsAndNewReadingsWaitForTheTop) {
         .then([] {
             for (int i = 0; i < 5; ++i)
                 read(i);
-        })
-        .then([] {
             resizeClient(700, 4 * cyChar - 1); // three whole lines: range 5 + 2 - 3
             vbar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         })
@@ -189,11 +187,9 @@ TEST(View, TheScrollBarsReportOnlyWhatWin32sDo) {
     auto menuOpen = [] { return QApplication::activePopupWidget() != nullptr; };
     gui::Script script;
     script
-        .then([] {
+        .then([&] {
             for (int i = 0; i < 40; ++i)
                 read(i);
-        })
-        .then([&] {
             resizeClient(600, 10 * cyChar); // range 40 + 2 - 10
             QPoint trough = part(QStyle::SC_ScrollBarAddPage);
             QWheelEvent wheel(trough, vbar()->mapToGlobal(trough), {}, {0, -120}, Qt::NoButton,
