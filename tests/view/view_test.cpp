@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "gui.h"
-#include "port.h"
 #include "readlog.h"
 #include "recording_backend.h"
 #include "view.h"
