@@ -35,21 +35,17 @@ inline QWidget* window(const QString& title) {
     return nullptr;
 }
 
+// The message box with the focus, else null.
 inline QMessageBox* box() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
-            return b;
-    return nullptr;
+    return qobject_cast<QMessageBox*>(QApplication::activeWindow());
 }
 
 inline QWindow* mainWindow() {
-    QWidget* w = Win32_Widget(hwndMain);
-    return w ? w->windowHandle() : nullptr;
+    return Win32_Widget(hwndMain) ? Win32_Widget(hwndMain)->windowHandle() : nullptr;
 }
 
 inline bool mainActive() {
-    QWidget* w = Win32_Widget(hwndMain);
-    return w && w->isActiveWindow();
+    return Win32_Widget(hwndMain) && Win32_Widget(hwndMain)->isActiveWindow();
 }
 
 // Keys go to the active window through the window system, as a person's do: a window that takes
@@ -72,21 +68,16 @@ inline void quit() {
 inline void type(const QString& text) {
     for (QChar c : text)
         QTest::sendKeyEvent(QTest::Click, QGuiApplication::focusWindow(),
-                            c.isLetter() ? Qt::Key(Qt::Key_A + c.toUpper().unicode() - 'A')
-                                         : Qt::Key(c.unicode()),
-                            QString(c), Qt::NoModifier);
+                            Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
 }
 
-// A pop-up of the menu bar by its title ("&Read"), or one of its items.
-inline QAction* menu(const QString& popup, const QString& item = {}) {
+// An item of a pop-up of the menu bar, by their texts ("&Help", "&About").
+inline QAction* menu(const QString& popup, const QString& item) {
     for (QAction* p : Win32_MenuBar(hwndMain)->actions())
-        if (p->text() == popup && p->menu()) {
-            if (item.isEmpty())
-                return p;
-            for (QAction* a : p->menu()->actions())
-                if (a->text() == item)
-                    return a;
-        }
+        for (QAction* a :
+             p->text() == popup && p->menu() ? p->menu()->actions() : QList<QAction*>())
+            if (a->text() == item)
+                return a;
     ADD_FAILURE() << "no menu item " << popup.toStdString() << " " << item.toStdString();
     return nullptr;
 }
@@ -107,10 +98,8 @@ public:
         return *this;
     }
     Script& waitForWindow(const QString& title) {
-        return waitFor(title.toStdString(), [title] {
-            QWidget* w = window(title);
-            return w && w->isActiveWindow();
-        });
+        return waitFor(title.toStdString(),
+                       [title] { return window(title) && window(title)->isActiveWindow(); });
     }
 
     // Runs WinMain over the program's resources, once its window is active; its exit code.

@@ -13,7 +13,6 @@ struct PortAccess {
     enum Kind { In, Out } kind;
     unsigned short port;
     int value; // the byte read or written
-    bool operator==(const PortAccess&) const = default;
 };
 
 class RecordingBackend final : public portio::Backend {

@@ -6,8 +6,6 @@
 TEST(ViewArithmetic, ScrollRangesTruncateTowardZeroAndNeverGoBelowZero) {
     EXPECT_EQ(VscrollMaxFor(1, 600, 16), 0);        // before the first reading
     EXPECT_EQ(VscrollMaxFor(10, 128, 16), 4);       // 10 readings in 8 lines
-    EXPECT_EQ(VscrollMaxFor(10, 143, 16), 4);       // 8.9 lines count as 8
-    EXPECT_EQ(VscrollMaxFor(10, 192, 16), 0);       // exactly NUMLINES + 2 lines
     EXPECT_EQ(VscrollMaxFor(32001, 15, 16), 32003); // less than one line
     EXPECT_EQ(TableWidth(8), 608);
     EXPECT_EQ(HscrollMaxFor(608, 600, 8), 3); // 2 + 8 / 8
