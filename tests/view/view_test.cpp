@@ -286,17 +286,21 @@ TEST(View, AFullLogShowsTheRightRowsEverywhereAndRefusesMore) {
         .then([&] {
             resizeClient(700, 30 * cyChar + 5);
             check();
-            // The colours reach the screen as Win32 reads a COLORREF: red data, blue status.
+            // The colours reach the screen as Win32 reads a COLORREF: red data (the first
+            // coloured column after the green time), blue status.
             QImage img = client()->grab().toImage();
             int red = 0, blue = 0;
-            for (int y = cyChar; y < 2 * cyChar; ++y)
-                for (int x = 0; x < img.width(); ++x) {
+            char first = 0;
+            for (int x = 0; x < img.width(); ++x)
+                for (int y = cyChar; y < 2 * cyChar; ++y) {
                     QColor c = img.pixelColor(x, y);
-                    red += c.red() > 150 && c.blue() < 90 && c.green() < 90;
-                    blue += c.blue() > 150 && c.red() < 90 && c.green() < 90;
+                    bool r = c.red() > 150 && c.blue() < 90 && c.green() < 90;
+                    bool b = c.blue() > 150 && c.red() < 90 && c.green() < 90;
+                    red += r, blue += b, first = first ? first : r ? 'r' : b ? 'b' : 0;
                 }
             EXPECT_GT(red, 20);
             EXPECT_GT(blue, 20);
+            EXPECT_EQ(first, 'r') << "the data in red, the status in blue";
             vbar()->triggerAction(QAbstractSlider::SliderToMaximum);
         })
         .then([&] {
