@@ -98,19 +98,19 @@ TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
 TEST(Win32, TitlesSelectedFromTheKeyboardAreHighlighted) {
     HWND h = makeWindow();
     QMenuBar* bar = Win32_MenuBar(h);
-    auto inTitle = [bar](int i) {
-        return bar->actionGeometry(bar->actions()[i]).topLeft() + QPoint(2, 2);
+    auto look = [bar](int i) {
+        return bar->grab().toImage().pixel(bar->actionGeometry(bar->actions()[i]).topLeft() +
+                                           QPoint(2, 2));
     };
-    const QRgb plain = bar->grab().toImage().pixel(inTitle(0));
+    const QRgb plain = look(0);
     QTest::keyClick(Win32_Widget(h)->windowHandle(), Qt::Key_Alt);
-    EXPECT_EQ(bar->activeAction(), bar->actions()[0]);
-    EXPECT_NE(bar->grab().toImage().pixel(inTitle(0)), plain) << "File, after Alt";
+    EXPECT_TRUE(bar->activeAction() == bar->actions()[0] && look(0) != plain) << "File, after Alt";
     QTest::keyClick(bar, Qt::Key_Escape);
     QTest::keyClick(Win32_Widget(h)->windowHandle(), Qt::Key_R, Qt::AltModifier);
     QTest::qWait(20);
     ASSERT_NE(QApplication::activePopupWidget(), nullptr);
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
     QTest::qWait(20);
-    EXPECT_EQ(bar->activeAction(), bar->actions()[1]);
-    EXPECT_NE(bar->grab().toImage().pixel(inTitle(1)), plain) << "Read, after Alt+R and Escape";
+    EXPECT_TRUE(bar->activeAction() == bar->actions()[1] && look(1) != plain)
+        << "Read, after Alt+R and Escape";
 }
