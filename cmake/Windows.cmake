@@ -51,10 +51,13 @@ add_executable(bytescope WIN32 src/platform/windows/main.cpp
                                ${CMAKE_CURRENT_BINARY_DIR}/bytescope-windows.rc)
 target_include_directories(bytescope PRIVATE ${PROJECT_SOURCE_DIR}/res ${CMAKE_CURRENT_BINARY_DIR})
 target_link_libraries(bytescope PRIVATE bs_app bs_winhelp bs_portio bs_win32 ole32)
-# The manual beside the program, where Help Topics looks for it.
+# The manual beside the program, where Help Topics looks for it, also as BYTESCOPE.htm, which
+# the shell opens with the browser.
 add_custom_command(TARGET bytescope POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/docs/BYTESCOPE.HLP
-            $<TARGET_FILE_DIR:bytescope>/BYTESCOPE.HLP VERBATIM)
+            $<TARGET_FILE_DIR:bytescope>/BYTESCOPE.HLP
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/docs/BYTESCOPE.HLP
+            $<TARGET_FILE_DIR:bytescope>/BYTESCOPE.htm VERBATIM)
 
 # Every constant our Win32 layer (the Linux build's) defines must have the value the Windows
 # headers give it: a host program built with our headers writes static_asserts with our values,

@@ -1,7 +1,8 @@
 # The Windows package, built by CPack in the 64-bit build: a zip and, where makensis is found,
 # an installer. Both carry the 64-bit and the 32-bit program (x64\, x86\), each with the manual
-# beside it, and README.md and LICENSE. The 32-bit build is the one named by
-# BYTESCOPE_WINDOWS_X86_BUILD (tools/windows.sh sets it); without it the package has x64\ only.
+# beside it (also as BYTESCOPE.htm), and README-Windows.txt (for the user), README.md and LICENSE.
+# The 32-bit build is the one named by BYTESCOPE_WINDOWS_X86_BUILD (tools/windows.sh sets it);
+# without it the package has x64\ only.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(BYTESCOPE_WINDOWS_ARCH x64)
 else()
@@ -9,7 +10,8 @@ else()
 endif()
 install(TARGETS bytescope RUNTIME DESTINATION . COMPONENT program)
 install(FILES docs/BYTESCOPE.HLP DESTINATION . COMPONENT program)
-install(FILES README.md LICENSE DESTINATION . COMPONENT docs)
+install(FILES docs/BYTESCOPE.HLP DESTINATION . RENAME BYTESCOPE.htm COMPONENT program)
+install(FILES README.md LICENSE docs/README-Windows.txt DESTINATION . COMPONENT docs)
 
 set(BYTESCOPE_WINDOWS_X86_BUILD "" CACHE PATH "The 32-bit Windows build to package beside this one")
 set(CPACK_INSTALL_CMAKE_PROJECTS

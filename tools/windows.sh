@@ -124,8 +124,8 @@ echo "== The Windows package"
 cpack --config "$out/x64/CPackConfig.cmake" -B "$out/package" >/dev/null
 zip=$out/package/bytescope-$(sed -n 's/^project(bytescope VERSION \([0-9.]*\).*/\1/p' \
     CMakeLists.txt)-windows
-for file in x64/bytescope.exe x64/BYTESCOPE.HLP x86/bytescope.exe x86/BYTESCOPE.HLP README.md \
-    LICENSE; do
+for file in x64/bytescope.exe x64/BYTESCOPE.HLP x64/BYTESCOPE.htm x86/bytescope.exe \
+    x86/BYTESCOPE.HLP x86/BYTESCOPE.htm README-Windows.txt README.md LICENSE; do
     unzip -l "$zip.zip" | grep -q " $(basename "$zip")/$file\$" ||
         { echo "error: $file is missing from $zip.zip" >&2; exit 1; }
 done
@@ -138,7 +138,7 @@ elif [ -f "$zip.exe" ]; then
         { echo "error: the installer failed under Wine" >&2; exit 1; }
     wineserver -w
     wineserver -p >/dev/null 2>&1
-    for file in x64/bytescope.exe x86/bytescope.exe x64/BYTESCOPE.HLP README.md; do
+    for file in x64/bytescope.exe x86/bytescope.exe x64/BYTESCOPE.htm README-Windows.txt; do
         [ -f "$WINEPREFIX/drive_c/Bytescope/$file" ] ||
             { echo "error: the installer did not install $file" >&2; exit 1; }
     done

@@ -10,7 +10,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 : "${WINEPREFIX:?}"
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f \
     /d 'gdi32.TextOutA;gdi32.SetTextColor;user32.DrawTextA;user32.BeginPaint' >/dev/null 2>&1
-wine reg add 'HKCR\.html' /ve /d BytescopeScenario.html /f >/dev/null 2>&1
+for ext in .htm .html; do
+    wine reg add "HKCR\\$ext" /ve /d BytescopeScenario.html /f >/dev/null 2>&1
+done
 wine reg add 'HKCR\BytescopeScenario.html\shell\open\command' /ve /d 'notepad.exe "%1"' /f \
     >/dev/null 2>&1
 "$here/tests/scenario/run.sh" "$build/bytescope.exe" "$out"

@@ -16,7 +16,7 @@ fi
 # Wine's desktop process belongs to the display it started on: a fresh server, none left behind.
 wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
-cp "$program" "${program%/*}"/{BYTESCOPE.HLP,tests/windows/driver/inpout*.dll} "$out/"
+cp "$program" "${program%/*}"/{BYTESCOPE.HLP,BYTESCOPE.htm,tests/windows/driver/inpout*.dll} "$out/"
 pid="" ported=0 seen=""
 
 fail() { printf '%s\n' "session.txt:$n (windows): $line" "  saw: $*" >&2

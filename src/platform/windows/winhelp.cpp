@@ -33,15 +33,28 @@ BOOL WINAPI Bytescope_WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, UL
         MessageBoxA(hWndMain, text.c_str(), "Help", MB_ICONWARNING);
         return FALSE;
     }
-    // The class ".html" makes the shell use the handler of HTML files (the user's browser) for
-    // a file whose own extension names no handler.
+    // The manual as .htm beside it (the package has both) is opened as any web page is, by the
+    // user's browser. Without that copy, the class ".html" makes the shell use the handler of
+    // HTML files for a name whose own extension names none.
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_NOASYNC;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.hwnd = hWndMain;
     info.lpVerb = "open";
-    info.lpFile = path.c_str();
-    info.lpClass = ".html";
+    const size_t name = path.find_last_of("\\/") + 1, dot = path.rfind('.');
+    const std::string page =
+        path.substr(0, dot >= name && dot != std::string::npos ? dot : path.size()) + ".htm";
+    info.lpFile = isFile(page) ? page.c_str() : path.c_str();
+    if (info.lpFile == path.c_str()) {
+        info.fMask |= SEE_MASK_CLASSNAME;
+        info.lpClass = ".html";
+    }
     info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExA(&info);
+    if (ShellExecuteExA(&info))
+        return TRUE;
+    // No program takes it: say where the manual is, so that the user can open it.
+    std::string text = std::string("Windows has no program to open the help file ") + info.lpFile +
+                       ". Open it in a web browser.";
+    MessageBoxA(hWndMain, text.c_str(), "Help", MB_ICONWARNING);
+    return FALSE;
 }
