@@ -138,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         usage("read --frob", "unknown option \"--frob\""),
         usage("--port", "option --port needs a value"),
         usage("--port x read", "--port takes auto, /dev/parportN, direct or simulated, not \"x\""),
+        usage("--port /\x1b[2J read", "--port takes auto, /dev/parportN, direct or simulated, not "
+                                      "\"/\\x1B[2J\""),
         usage("write data", "write needs a register (data or control) and a value"),
         usage("write status 5",
               "\"status\" is not a register that can be written: data or control"),

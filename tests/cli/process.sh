@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # bytescope-cli as a script runs it: its own process, its standard output full, closed or a pipe
 # whose reader goes away, ended by signals, on the simulated port.
-#   process.sh BYTESCOPE_CLI
+#   process.sh BYTESCOPE_CLI VERSION
 set -uo pipefail
-cli=$1 tmp=$(mktemp -d) failed=0
+cli=$1 tmp=$(mktemp -d) failed=0 version=$2
 trap 'rm -rf "$tmp"' EXIT
 echo kept >"$tmp/kept.vcd"
 # check STATUS STDERR COMMAND: the command line (run by bash, $cli in it) ends with STATUS and
@@ -12,6 +12,7 @@ check() { local got; timeout 10 bash -c "$3" _ "$cli" 2>"$tmp/err"; got=$?
     [ "$got" = "$1" ] && [[ "$(cat "$tmp/err")" == $2 ]] && return
     printf 'FAILED: %s\n  status %s, stderr: %s\n' "$3" "$got" "$(cat "$tmp/err")"; failed=1; }
 check 0 "" 'out=$("$1" -q --port simulated wait nACK high) && [[ $out == *" 11111000 248 "* ]]'
+check 0 "" '[ "$("$1" --version)" = "bytescope-cli '"$version"'" ]' # the project's one version number
 check 1 "*/dev/nonexistent does not exist*" '"$1" --port /dev/nonexistent watch --vcd '"$tmp/kept.vcd"
 [ "$(cat "$tmp/kept.vcd" 2>&1)" = kept ] || { echo "FAILED: a trace file emptied for nothing"; failed=1; }
 check 2 'bytescope-cli: INVALID ENTRY: "1.5" (expected 0-255*' '"$1" --port simulated write data 1.5'
