@@ -152,7 +152,12 @@ protected:
         else if (old & Qt::WindowMinimized)
             win32::sendSize(hwnd_, hwnd_->client->size());
     }
-    void keyPressEvent(QKeyEvent* ev) override { win32::postKey(hwnd_, ev); }
+    // While the menu bar has the keyboard, keys are the menu loop's, and one it does not use does
+    // nothing: no accelerator, as in Win32.
+    void keyPressEvent(QKeyEvent* ev) override {
+        if (win32::isLive(hwnd_) && !(hwnd_->menuBar && hwnd_->menuBar->hasFocus()))
+            win32::postKey(hwnd_, ev);
+    }
 
 private:
     HWND hwnd_;
