@@ -19,8 +19,9 @@ INT_PTR CALLBACK AboutDlg(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // The first credit line names the port in use, so that the readings can be told real or
-// simulated from the About box.
+// simulated from the About box; the version line is the project's version.
 BOOL InitializeAbout(HWND hwnd, WPARAM, LPARAM) {
     SetDlgItemTextA(hwnd, IDC_ABOUT_CREDIT1, PortInUse());
+    SetDlgItemTextA(hwnd, IDC_ABOUT_VERSION, BYTESCOPE_VERSION_TEXT);
     return 0;
 }
