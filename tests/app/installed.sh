@@ -10,13 +10,14 @@ if [ "${1:-}" = --inside ]; then
     # shot NAME ARGS...: starts the program, takes its window's size and picture, quits it
     shot() {
         name=$1 && shift
-        "$exe" "$@" 2>/dev/null &
+        "$exe" "$@" 2>"$work/$name.err" &
         pid=$! win=""
         for _ in $(seq 100); do
             win=$(xdotool search --onlyvisible --name '^Bytescope$' 2>/dev/null | head -n 1) || true
             [ -n "$win" ] && break || sleep 0.1
         done
-        [ -n "$win" ] || { kill $pid; fail "with $*: no window titled Bytescope"; }
+        [ -n "$win" ] || { kill $pid 2>/dev/null || wait $pid || echo "it ended with $?" >&2
+            fail "with $*: no window titled Bytescope; it said: $(cat "$work/$name.err")"; }
         sleep 0.5
         xdotool getwindowgeometry "$win" | grep Geometry >"$work/$name.size"
         import -window "$win" "$work/$name.png"
