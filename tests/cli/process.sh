@@ -17,12 +17,9 @@ check 1 "*/dev/nonexistent does not exist*" '"$1" --port /dev/nonexistent watch 
 [ "$(cat "$tmp/kept.vcd" 2>&1)" = kept ] || { echo "FAILED: a trace file emptied for nothing"; failed=1; }
 check 2 'bytescope-cli: INVALID ENTRY: "1.5" (expected 0-255*' '"$1" --port simulated write data 1.5'
 check 3 "*0 of 1 low levels on pin 10 (nACK) within 0.1 s" '"$1" -q --port simulated wait 10 low --timeout 0.1'
-check 4 "bytescope-cli: cannot write standard output: No space left on device" \
-    '"$1" -q --port simulated read --count 3 >/dev/full'
-check 4 "bytescope-cli: cannot write standard output: Bad file descriptor" \
-    '"$1" -q --port simulated pins >&-'
-check 4 'bytescope-cli: cannot write "/nonexistent/t.vcd": No such file or directory' \
-    '"$1" -q --port simulated watch --vcd /nonexistent/t.vcd'
+check 4 "*cannot write standard output: No space left on device" '"$1" -q --port simulated read >/dev/full'
+check 4 "*cannot write standard output: Bad file descriptor" '"$1" -q --port simulated pins >&-'
+check 4 '*cannot write "/nonexistent/t.vcd": No such file*' '"$1" -q --port simulated watch --vcd /nonexistent/t.vcd'
 # A reader gone: quietly 141, also before a quiet port's watch sees its second change.
 check 141 "" '"$1" -q --port simulated watch | head -1 >/dev/null; exit ${PIPESTATUS[0]}'
 check 141 "" '{ sleep 0.3; "$1" -q --port simulated pins; } | true; exit ${PIPESTATUS[0]}'
