@@ -113,4 +113,12 @@ TEST(Win32, TitlesSelectedFromTheKeyboardAreHighlighted) {
     QTest::qWait(20);
     EXPECT_TRUE(bar->activeAction() == bar->actions()[1] && look(1) != plain)
         << "Read, after Alt+R and Escape";
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::qWait(20);
+    QTest::keyClick(Win32_Widget(h)->windowHandle(), Qt::Key_F10);
+    PostQuitMessage(0);
+    for (MSG m; GetMessageA(&m, nullptr, 0, 0);)
+        DispatchMessageA(&m);
+    QTest::qWait(20);
+    EXPECT_EQ(bar->activeAction(), bar->actions()[0]) << "File, after F10";
 }

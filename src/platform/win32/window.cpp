@@ -22,6 +22,12 @@
 #include "internal.h"
 #include "win32_qt.h"
 
+// A key as if from the window system, through all of Qt's key handling (QtGui exports it for Qt's
+// test library): the menu bar's Alt handling answers only to a key that comes that way.
+Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* w, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
+                                    const QString& text = QString(), bool autorep = false,
+                                    ushort count = 1);
+
 namespace {
 
 struct NoCase {
@@ -557,12 +563,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM) {
         return 0;
     }
     case WM_SYSKEYDOWN:
-        // F10 enters the menu bar from the keyboard, as Alt alone does.
+        // F10 enters the menu bar from the keyboard, as Alt alone does: an Alt press and release.
         if (wParam == VK_F10 && hWnd->menuBar) {
-            QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
-            QApplication::sendEvent(hWnd->widget, &press);
-            QApplication::sendEvent(hWnd->widget, &release);
+            QWindow* w = hWnd->widget->window()->windowHandle();
+            qt_handleKeyEvent(w, QEvent::KeyPress, Qt::Key_Alt, Qt::NoModifier);
+            qt_handleKeyEvent(w, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
         }
         return 0;
     default: return 0;
