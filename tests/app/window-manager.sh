@@ -15,11 +15,11 @@ window() { for _ in $(seq 50); do w=$(xdotool search --onlyvisible --name "^$1\$
     echo "${w%%[!0-9]*}" && return; sleep 0.1; done; fail "no window titled $1"; }
 gone() { for _ in $(seq 50); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 ||
     return 0; sleep 0.1; done; fail "$1 stays: $2"; }
-focused() { xdotool getwindowfocus getwindowname 2>/dev/null || true; }
 main=$(window Bytescope)
 xdotool windowactivate --sync "$main" key F1 && window "Write DATA Register" >/dev/null
 xdotool mousemove --window "$main" 700 500 click 1 && sleep 0.5 # the main window, off the dialog
-[ "$(focused)" = "Write DATA Register" ] || fail "the click gave the keyboard to: $(focused)"
+focused=$(xdotool getwindowfocus getwindowname 2>/dev/null) || true
+[ "$focused" = "Write DATA Register" ] || fail "the click gave the keyboard to: $focused"
 xdotool type 42 && xdotool key Return && gone "Write DATA Register" "42 and Enter went elsewhere"
 xdotool key F1 && window "Write DATA Register" >/dev/null && xdotool type 300 && xdotool key Return
 width=$(xdotool getwindowgeometry "$(window "INVALID ENTRY")" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
