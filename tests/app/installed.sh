@@ -7,6 +7,8 @@ set -eu
 fail() { echo "$*" >&2; exit 1; }
 if [ "${1:-}" = --inside ]; then
     exe=$2 work=$3
+    # The server takes connections before the program starts (under load, not always at once)
+    for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break || sleep 0.1; done
     # shot NAME ARGS...: starts the program, takes its window's size and picture, quits it
     shot() {
         name=$1 && shift
@@ -47,5 +49,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake --install "$(realpath "$1")" --prefix "$work/prefix" >/dev/null
 [ ! -e "$work/prefix/bin/BYTESCOPE.HLP" ] || fail "a manual beside the program"
-xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$work/prefix/bin/bytescope" "$work"
+# A server number of its own, away from the one that another test's server may still be leaving.
+xvfb-run -a -n 150 -s "-screen 0 1024x768x24" "$0" --inside "$work/prefix/bin/bytescope" "$work"
 echo "installed program: options ignored, manual found"

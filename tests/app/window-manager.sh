@@ -6,7 +6,8 @@
 # Usage: window-manager.sh BYTESCOPE
 set -eu
 fail() { echo "$*" >&2; exit 1; }
-[ "$1" = --inside ] || exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$1"
+[ "$1" = --inside ] || exec xvfb-run -a -n 160 -s "-screen 0 1024x768x24" "$0" --inside "$1"
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break || sleep 0.1; done
 openbox >/dev/null 2>&1 & wm=$! && sleep 0.5
 "$2" 2>/dev/null & pid=$!
 trap 'kill $pid $wm 2>/dev/null || true' EXIT
