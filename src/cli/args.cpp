@@ -9,12 +9,12 @@ namespace cli {
 
 namespace {
 
-struct OptionSpec {
+struct OptionRule {
     const char* name;
     bool value;
     const char* commands; // the commands that take it, each followed by a blank; "" for all
 };
-const OptionSpec kOptions[] = {
+const OptionRule kOptions[] = {
     {"--port", true, ""},
     {"--require-port", false, ""},
     {"--quiet", false, ""},
@@ -31,12 +31,12 @@ const OptionSpec kOptions[] = {
     {"--timeout", true, "wait "},
 };
 
-struct CommandSpec {
+struct CommandRule {
     const char* name;
     size_t words;
     const char* needs; // what the words are, for the error when they are missing
 };
-const CommandSpec kCommands[] = {
+const CommandRule kCommands[] = {
     {"read", 0, ""},
     {"write", 2, "a register (data or control) and a value"},
     {"pulse", 2, "a register (data or control) and a value"},
@@ -46,11 +46,11 @@ const CommandSpec kCommands[] = {
     {"ports", 0, ""},
 };
 
-template <typename Spec, size_t N>
-const Spec* find(const Spec (&specs)[N], const std::string& name) {
-    for (const Spec& spec : specs)
-        if (name == spec.name)
-            return &spec;
+template <typename Rule, size_t N>
+const Rule* find(const Rule (&rules)[N], const std::string& name) {
+    for (const Rule& rule : rules)
+        if (name == rule.name)
+            return &rule;
     return nullptr;
 }
 
@@ -73,14 +73,14 @@ CommandLine Parse(const std::vector<std::string>& args) {
         std::optional<std::string> value;
         if (size_t equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos)
             value = name.substr(equals + 1), name.erase(equals);
-        const OptionSpec* spec = find(kOptions, name);
-        if (!spec)
+        const OptionRule* rule = find(kOptions, name);
+        if (!rule)
             throw UsageError{"unknown option " + Quoted(name)};
-        if (spec->value && !value) {
+        if (rule->value && !value) {
             if (i + 1 >= args.size())
                 throw UsageError{"option " + name + " needs a value"};
             value = args[++i];
-        } else if (!spec->value && value) {
+        } else if (!rule->value && value) {
             throw UsageError{"option " + name + " takes no value"};
         }
         line.options[name] = value.value_or("");
@@ -91,7 +91,7 @@ CommandLine Parse(const std::vector<std::string>& args) {
         throw UsageError{"no command given"};
     line.command = line.words.front();
     line.words.erase(line.words.begin());
-    const CommandSpec* command = find(kCommands, line.command);
+    const CommandRule* command = find(kCommands, line.command);
     if (!command)
         throw UsageError{"unknown command " + Quoted(line.command)};
     for (const auto& [name, value] : line.options) {
