@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-packages.sh build-essential cmake qt6-base-dev libgtest-dev libgmock-dev \
-    libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core xvfb xauth xdotool twm openbox imagemagick \
-    desktop-file-utils appstream lintian dpkg-dev file sigrok-cli
+    libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core xvfb xauth xdotool twm openbox x11-utils \
+    imagemagick desktop-file-utils appstream lintian dpkg-dev file sigrok-cli
 
 build=${1:-build}
 shift || true

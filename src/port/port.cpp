@@ -32,5 +32,5 @@ void WritePort(void) {
 }
 
 const char* PortInUse(void) {
-    return PortIO_ShortName();
+    return PortIO_Status();
 }

@@ -37,5 +37,6 @@ void Read_Registers(void);
 // Writes Output to the register chosen by WRITE.
 void WritePort(void);
 
-// The port the registers are read from, in a few words ("Port: parport0", "Simulated port").
+// The port the registers are read from, in one line; for the simulated port also why the real one
+// was not used and what fixes it.
 const char* PortInUse(void);

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 
+#include "backend.h"
 #include "gui.h"
 #include "port.h"
 #include "readlog.h"
@@ -74,9 +75,13 @@ INSTANTIATE_TEST_SUITE_P(CyrillicAndGreek, ProgramLayout, testing::Values(0, 1))
 
 // The help viewer: it says when the manual is missing, shows it once it is there (one viewer,
 // raised again), and stays usable while the About box keeps the main window from input. The About
-// box names the port, sits over its owner with its OK button's static edge, and closes with its
-// close box.
+// box names the port, with a reason longer than its place shown whole below the OK button, sits
+// over its owner with its OK button's static edge, and closes with its close box.
 TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) {
+    portio::install({std::make_unique<portio::SimulatedBackend>(),
+                     "Simulated port: no port driver found: install the InpOut32 driver "
+                     "(inpoutx64.dll for 64-bit Windows) beside bytescope.exe",
+                     "Simulated port"});
     QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("BYTESCOPE.HLP");
     QFile::remove(beside);
     auto viewer = [] {
@@ -110,6 +115,13 @@ TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) 
                           Win32_Client(hwndMain)->mapToGlobal(QPoint()),
                       QPoint(18 * bx, (39 * by + 4) / 8));
             EXPECT_EQ(edge->size() - ok->size(), QSize(2, 2));
+            QWidget* line = Win32_Widget(GetDlgItem(about, 403));
+            QRect need = line->fontMetrics().boundingRect(QRect(0, 0, line->width(), 1000),
+                                                          Qt::TextWordWrap, PortInUse());
+            EXPECT_GE(line->height(), need.height()) << "the port line is cut";
+            EXPECT_GT(line->y(), edge->geometry().bottom());
+            EXPECT_TRUE(line->parentWidget()->rect().contains(line->geometry()) &&
+                        Win32_Widget(about)->rect().contains(line->parentWidget()->geometry()));
             EXPECT_LT(edge->grab().toImage().pixelColor(0, edge->height() / 2).lightness(),
                       ok->grab().toImage().pixelColor(5, 5).lightness())
                 << "the static edge is drawn";

@@ -2,7 +2,7 @@
 # The program under openbox on a virtual X server: a click on the main window while a write
 # dialog is open leaves the keyboard with the dialog, as Win32 brings a modal dialog back when its
 # disabled owner is clicked; the refusal's box is wide enough for openbox to show "INVALID ENTRY"
-# beside its icon and three buttons (about 180 pixels), not "IN...Y".
+# beside its icon and three buttons (about 180 pixels), not "IN...Y"; neither can be maximised.
 # Usage: window-manager.sh BYTESCOPE
 set -eu
 fail() { echo "$*" >&2; exit 1; }
@@ -25,5 +25,8 @@ xdotool type 42 && xdotool key Return && gone "Write DATA Register" "42 and Ente
 xdotool key F1 && window "Write DATA Register" >/dev/null && xdotool type 300 && xdotool key Return
 width=$(xdotool getwindowgeometry "$(window "INVALID ENTRY")" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
 [ "$width" -ge 180 ] || fail "the INVALID ENTRY box is $width pixels wide: its caption is cut"
+for t in "Write DATA Register" "INVALID ENTRY"; do a=$(xprop -id "$(window "$t")" _NET_WM_ALLOWED_ACTIONS)
+    case $a in *MAXIMIZE*) fail "openbox lets $t be maximised: $a" ;; *_CLOSE*) ;; *) fail "$a" ;; esac
+done
 xdotool key Return Escape ctrl+q
 wait $pid || fail "Ctrl+Q ended it with $?"

@@ -46,6 +46,32 @@ private:
     DWORD exStyle_;
 };
 
+// A static control draws its text as Win32's does: broken at blanks to its width as DrawTextA's
+// DT_WORDBREAK breaks it, each line centred or at the left, and cut at the control's edges.
+class StaticWidget : public QLabel {
+public:
+    StaticWidget(const QString& text, bool centred, QWidget* parent)
+        : QLabel(text, parent), centred_(centred) {
+        setTextFormat(Qt::PlainText); // what it holds, as it draws it
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        const QFontMetrics fm = fontMetrics();
+        int y = 0;
+        for (const QString& line : win32::textLines(text(), fm, width())) {
+            int x = centred_ ? (width() - fm.horizontalAdvance(line)) / 2 : 0;
+            p.drawText(QPoint(x, y + fm.ascent()), line);
+            y += fm.height();
+        }
+    }
+
+private:
+    bool centred_;
+};
+
 int mulDiv(int a, int b, int c) {
     long long n = (long long)a * b;
     return int((n >= 0 ? n + c / 2 : n - c / 2) / c);
@@ -157,12 +183,7 @@ QWidget* createControl(HWND hwnd, const char* cls, const QString& text, QWidget*
         QObject::connect(e, &QLineEdit::textChanged, e, [hwnd] { notifyParent(hwnd, EN_CHANGE); });
         w = e;
     } else if (!strcasecmp(cls, "static")) {
-        auto* l = new QLabel(text, parent);
-        l->setTextFormat(Qt::PlainText);
-        l->setWordWrap(true);
-        l->setAlignment(((hwnd->style & 0x03) == SS_CENTER ? Qt::AlignHCenter : Qt::AlignLeft) |
-                        Qt::AlignTop);
-        w = l;
+        w = new StaticWidget(text, (hwnd->style & 0x03) == SS_CENTER, parent);
     } else {
         return nullptr;
     }
@@ -231,6 +252,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     QRect area = toPixels(base, tpl->x, tpl->y, tpl->cx, tpl->cy);
     int edge = edgeWidth(tpl->exStyle);
     client->setGeometry(edge, edge, area.width(), area.height());
+    dlg->clientSize = area.size();
     QSize size = area.size() + QSize(2 * edge, 2 * edge);
     w->setFixedSize(size);
     w->setGeometry(QRect(dialogPosition(owner, area.topLeft() - QPoint(edge, edge), size), size));
@@ -262,6 +284,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
         c->widget = c->client = cw;
         win32::registerWidget(c, cw);
         cw->setGeometry(r);
+        c->clientSize = r.size();
         parent->setVisible(item.style & WS_VISIBLE);
         cw->setVisible(item.style & WS_VISIBLE);
         if (!firstTabStop && (item.style & WS_TABSTOP))
@@ -315,6 +338,58 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
             return h;
     }
     return nullptr;
+}
+
+namespace {
+
+// What stands for a window on the screen: a control's edge when it has one, else its widget.
+QWidget* outline(HWND hwnd) {
+    QWidget* w = hwnd->widget;
+    return w->isWindow() || w->parentWidget() == hwnd->parent->client ? w : w->parentWidget();
+}
+
+} // namespace
+
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
+    if (!win32::isLive(hWnd) || !hWnd->widget || !lpRect)
+        return FALSE;
+    QWidget* w = outline(hWnd);
+    QPoint at = w->isWindow() ? w->geometry().topLeft() : w->mapToGlobal(QPoint());
+    *lpRect = RECT{at.x(), at.y(), at.x() + w->width(), at.y() + w->height()};
+    return TRUE;
+}
+
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL) {
+    if (!win32::isLive(hWnd) || !hWnd->widget || nWidth < 0 || nHeight < 0)
+        return FALSE;
+    const bool dialog = hWnd->dlgProc != nullptr;
+    if (!dialog && !(win32::isLive(hWnd->parent) && hWnd->parent->dlgProc))
+        return FALSE;
+    QWidget* w = outline(hWnd);
+    // The client area keeps its edge: the control itself within its own, a dialog's controls
+    // within the dialog's.
+    QWidget* inner = dialog ? hWnd->client.data() : hWnd->widget.data();
+    const int edge = inner == w ? 0 : inner->x();
+    if (dialog)
+        w->setFixedSize(nWidth, nHeight);
+    w->setGeometry(X, Y, nWidth, nHeight);
+    if (inner != w)
+        inner->setGeometry(edge, edge, std::max(0, nWidth - 2 * edge),
+                           std::max(0, nHeight - 2 * edge));
+    hWnd->clientSize = inner->size();
+    return TRUE;
+}
+
+int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {
+    auto origin = [](HWND h) {
+        return win32::isLive(h) && h->client ? h->client->mapToGlobal(QPoint()) : QPoint();
+    };
+    const QPoint by = origin(hWndFrom) - origin(hWndTo);
+    for (UINT i = 0; lpPoints && i < cPoints; ++i) {
+        lpPoints[i].x += by.x();
+        lpPoints[i].y += by.y();
+    }
+    return MAKELONG(by.x(), by.y());
 }
 
 UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) {

@@ -56,27 +56,33 @@ COLORREF brushColor(HBRUSH hbr) {
     return hbr->color;
 }
 
-// Breaks a paragraph into lines no wider than `width`, at blanks, as DT_WORDBREAK does; a word
-// wider than the line stands alone on its line.
-std::vector<QString> wrap(const QString& paragraph, const QFontMetrics& fm, int width) {
-    std::vector<QString> lines;
-    QString line;
-    for (const QString& word : paragraph.split(QLatin1Char(' '))) {
-        QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
-            lines.push_back(line);
-            line = word;
-        } else {
-            line = candidate;
-        }
-    }
-    lines.push_back(line);
-    return lines;
-}
-
 HFONT__ defaultFont{{GdiObject::Font, true}, {}};
 
 } // namespace
+
+// Breaks a paragraph into lines no wider than `width`, at blanks, as DT_WORDBREAK does; a word
+// wider than the line stands alone on its line.
+std::vector<QString> win32::textLines(const QString& text, const QFontMetrics& fm, int width) {
+    std::vector<QString> lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        if (width < 0) {
+            lines.push_back(paragraph);
+            continue;
+        }
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+            QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && fm.horizontalAdvance(candidate) > width) {
+                lines.push_back(line);
+                line = word;
+            } else {
+                line = candidate;
+            }
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
 
 QColor win32::toQColor(COLORREF c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); // 0x00BBGGRR
@@ -248,17 +254,18 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
     const QFontMetrics& fm = metricsOf(hdc);
     int width = lprc->right - lprc->left;
     int step = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
-    int y = lprc->top;
-    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        const std::vector<QString> lines =
-            (format & DT_WORDBREAK) ? wrap(paragraph, fm, width) : std::vector<QString>{paragraph};
-        for (const QString& line : lines) {
-            int x =
-                lprc->left + ((format & DT_CENTER) ? (width - fm.horizontalAdvance(line)) / 2 : 0);
-            if (!line.isEmpty())
-                drawCell(hdc, x, y, line, win32::toAnsi(line).toStdString());
-            y += step;
-        }
+    int y = lprc->top, widest = 0;
+    for (const QString& line : win32::textLines(text, fm, (format & DT_WORDBREAK) ? width : -1)) {
+        int w = fm.horizontalAdvance(line);
+        widest = std::max(widest, w);
+        if (!line.isEmpty() && !(format & DT_CALCRECT))
+            drawCell(hdc, lprc->left + ((format & DT_CENTER) ? (width - w) / 2 : 0), y, line,
+                     win32::toAnsi(line).toStdString());
+        y += step;
+    }
+    if (format & DT_CALCRECT) {
+        lprc->right = lprc->left + widest;
+        lprc->bottom = y;
     }
     return y - lprc->top;
 }

@@ -54,6 +54,7 @@ struct HWND__ {
     bool dialogEnded = false;
     HWND disabledOwner = nullptr; // the owner a dialog disabled, enabled again when it ends
     INT_PTR dialogResult = 0;
+    HFONT font = nullptr;               // controls: the dialog's font, as WM_GETFONT gives it
     std::vector<std::string> partTexts; // status windows: the text of each part
     std::vector<int> partEdges;         // status windows: the right edge of each part
 };
@@ -104,6 +105,9 @@ QColor toQColor(COLORREF c);
 // The program's 8-bit texts are Windows-1252.
 QString fromAnsi(const char* s, int len = -1);
 QByteArray toAnsi(const QString& s);
+// A text's lines: one for each line break, and with width >= 0 broken at blanks, as DrawTextA's
+// DT_WORDBREAK breaks them, so that no line is wider than width but a word wider than it.
+std::vector<QString> textLines(const QString& text, const QFontMetrics& fm, int width);
 
 HWND newWindow();
 void registerWidget(HWND hwnd, QWidget* w);

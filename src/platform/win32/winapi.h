@@ -32,10 +32,19 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 // the program only ever shows.
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 // WM_CLOSE destroys the window (WM_DESTROY goes to it and then to its children); WM_PAINT
-// validates; everything else returns 0.
+// validates; WM_GETFONT gives a control its dialog's font; everything else returns 0.
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
-// The client size of the last WM_SIZE: 0 x 0 while minimised.
+// The client size of the last WM_SIZE: 0 x 0 while minimised. A dialog's or a control's, as
+// created or last moved.
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
+// Where a window stands on the screen: a control with its edge; a dialog without the frame the
+// window manager adds, which is not known before it is shown.
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
+// Dialogs and their controls only: a control in its dialog's client area, a dialog on the screen
+// as GetWindowRect has it, its client area following its size. bRepaint is not looked at.
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
+// From one window's client area to another's; a null window is the screen.
+int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints);
 // The whole client area is repainted (lpRect is ignored). Qt keeps no previous picture, so every
 // paint starts from the class background whatever bErase says. The repaint comes from the event
 // loop as in Win32: after the queue is empty, and several invalidations make one paint.
@@ -107,7 +116,8 @@ HFONT WINAPI CreateFontA(int cHeight, int cWidth, int cEscapement, int cOrientat
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h);
 BOOL WINAPI DeleteObject(HGDIOBJ ho);
 // DT_CENTER, DT_WORDBREAK and DT_EXTERNALLEADING; line breaks in the text start new lines.
-// Returns the height of the text drawn.
+// Returns the height of the text drawn. DT_CALCRECT draws nothing and sets the right and bottom
+// of lprc to bound the text.
 int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
 
 // --- Resources ---------------------------------------------------------------------------------

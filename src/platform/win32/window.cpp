@@ -359,6 +359,7 @@ void freeDestroyedWindows() {
     for (HWND h : destroyedWindows()) {
         delete h->widget.data(); // normally gone already, through deleteLater()
         destroyMenu(h->menu);    // as in Win32, a window's menu goes with it
+        delete h->font;
         delete h;
     }
     destroyedWindows().clear();
@@ -562,6 +563,12 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM) {
         EndPaint(hWnd, &ps);
         return 0;
     }
+    case WM_GETFONT:
+        if (!(hWnd->style & WS_CHILD) || !hWnd->widget)
+            return 0;
+        if (!hWnd->font) // the dialog's, which the program does not delete
+            hWnd->font = new HFONT__{{GdiObject::Font, true}, hWnd->widget->font()};
+        return LRESULT(hWnd->font);
     case WM_SYSKEYDOWN:
         // F10 enters the menu bar from the keyboard, as Alt alone does: an Alt press and release.
         if (wParam == VK_F10 && hWnd->menuBar) {

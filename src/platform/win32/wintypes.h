@@ -82,6 +82,8 @@ struct RECT {
     LONG bottom;
 };
 typedef RECT* LPRECT;
+typedef POINT* LPPOINT;
+#define HWND_DESKTOP ((HWND)0)
 
 struct MSG {
     HWND hwnd;
@@ -150,6 +152,7 @@ struct ACCEL {
 #define WM_SIZE 0x0005
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
+#define WM_GETFONT 0x0031
 #define WM_QUIT 0x0012
 #define WM_KEYDOWN 0x0100
 #define WM_SYSKEYDOWN 0x0104
@@ -260,6 +263,7 @@ struct ACCEL {
 #define DT_CENTER 0x00000001
 #define DT_WORDBREAK 0x00000010
 #define DT_EXTERNALLEADING 0x00000200
+#define DT_CALCRECT 0x00000400
 #define FW_NORMAL 400
 #define ANSI_CHARSET 0
 #define OUT_DEFAULT_PRECIS 0
