@@ -12,8 +12,7 @@
 #include <string>
 
 inline void installSimulatedPort() {
-    portio::install(
-        {std::make_unique<portio::SimulatedBackend>(), "Simulated port", "Simulated port"});
+    portio::install(portio::simulatedChoice("a benchmark"));
 }
 
 inline void BM_ThreeBareReads(benchmark::State& state) {

@@ -46,8 +46,7 @@ QWidget* Client() {
 
 // The program as WinMain sets it up, over a port whose data register counts the readings.
 bool StartProgram() {
-    portio::install({std::make_unique<testsupport::ScriptedBackend>(0, 0x80, 0x0B), "bench port",
-                     "Bench port"});
+    portio::install({std::make_unique<testsupport::ScriptedBackend>(0, 0x80, 0x0B), "bench port"});
     static HINSTANCE__ module{&g_ModuleResources};
     hInst = &module;
     if (!InitApplication())

@@ -119,7 +119,7 @@ int child(const char* what, int argc, char** argv) {
     app.installEventFilter(&filter);
     if (!std::strcmp(what, "plain"))
         return plainProgram(app);
-    portio::install({std::make_unique<portio::SimulatedBackend>(), "simulated", "Simulated"});
+    portio::install(portio::simulatedChoice("a benchmark"));
     static HINSTANCE__ module{&g_ModuleResources};
     char cmd[] = "";
     return WinMain(&module, nullptr, cmd, SW_SHOWNORMAL);

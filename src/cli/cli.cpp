@@ -202,8 +202,7 @@ private:
         else if (port == "direct")
             choice = portio::chooseDirect(*context_.system);
         else if (port == "simulated")
-            choice = {std::make_unique<portio::SimulatedBackend>(),
-                      "Simulated port: chosen with --port simulated", "Simulated port"};
+            choice = portio::simulatedChoice("chosen with --port simulated");
         else
             choice = portio::chooseNode(*context_.system, context_.roots, port);
         if (!choice.backend) {

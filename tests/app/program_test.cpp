@@ -78,10 +78,9 @@ INSTANTIATE_TEST_SUITE_P(CyrillicAndGreek, ProgramLayout, testing::Values(0, 1))
 // box names the port, with a reason longer than its place shown whole below the OK button, sits
 // over its owner with its OK button's static edge, and closes with its close box.
 TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) {
-    portio::install({std::make_unique<portio::SimulatedBackend>(),
-                     "Simulated port: no port driver found: install the InpOut32 driver "
-                     "(inpoutx64.dll for 64-bit Windows) beside bytescope.exe",
-                     "Simulated port"});
+    portio::install(portio::simulatedChoice("no port driver found: install the InpOut32 driver "
+                                            "(inpoutx64.dll for 64-bit Windows) beside "
+                                            "bytescope.exe"));
     QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("BYTESCOPE.HLP");
     QFile::remove(beside);
     auto viewer = [] {

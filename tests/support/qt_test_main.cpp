@@ -15,7 +15,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Win32_SetHelpPath({QCoreApplication::applicationDirPath().toStdString()});
-    portio::install({std::make_unique<portio::SimulatedBackend>(), "Simulated port: test run",
-                     "Simulated port"});
+    portio::install(portio::simulatedChoice("test run"));
     return RUN_ALL_TESTS();
 }

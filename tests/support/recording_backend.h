@@ -55,8 +55,7 @@ private:
 inline std::vector<PortAccess>& installRecording(std::unique_ptr<portio::Backend> inner) {
     static std::vector<PortAccess> log;
     log.clear();
-    portio::install(
-        {std::make_unique<RecordingBackend>(std::move(inner), &log), "test port", "Test port"});
+    portio::install({std::make_unique<RecordingBackend>(std::move(inner), &log), "test port"});
     return log;
 }
 

@@ -26,7 +26,7 @@ testsupport::ScriptedBackend* port = nullptr;
 void install() {
     auto backend = std::make_unique<testsupport::ScriptedBackend>(0, 0x80, 0x0B);
     port = backend.get();
-    portio::install({std::move(backend), "test port", "Test port"});
+    portio::install({std::move(backend), "test port"});
     Win32_SetDrawTrace(&trace);
 }
 

@@ -22,7 +22,7 @@ struct PortCase {
     const char* name;
     std::vector<portio::LptPort> ports;
     Driver driver;
-    std::string status, shortName;
+    std::string status;
     unsigned base; // where the driver sees 888..890 go; 0 for the simulated port
 };
 
@@ -31,17 +31,17 @@ TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
     // clang-format off
     const PortCase cases[] = {
         {"the port at 888 first", {{1, 0xD010}, {2, 0x378}}, Beside,
-         "Port: LPT2 at 0x378 (" + dll + ")", "Port: LPT2", 0x378},
+         "Port: LPT2 at 0x378 (" + dll + ")", 0x378},
         {"else the lowest LPT; DLL on the path", {{4, 0xE000}, {3, 0xD010}}, OnPath,
-         "Port: LPT3 at 0xd010 (" + dll + ")", "Port: LPT3", 0xD010},
+         "Port: LPT3 at 0xd010 (" + dll + ")", 0xD010},
         {"no port listed", {}, Beside, "Port: 0x378 (" + dll + "; Windows lists no LPT port)",
-         "Port: 0x378", 0x378},
+         0x378},
         {"driver not running", {{1, 0x378}}, NotRunning, "Simulated port: the InpOut32 driver (" +
          dll + ") is not running: start bytescope.exe once as administrator so that it installs "
-         "its driver", "Simulated port", 0},
+         "its driver", 0},
         {"no driver", {{1, 0x378}}, Absent, "Simulated port: no port driver found: install the "
          "InpOut32 driver (" + dll + (sizeof(void*) == 8 ? " for 64" : " for 32") +
-         "-bit Windows) beside bytescope.exe", "Simulated port", 0},
+         "-bit Windows) beside bytescope.exe", 0},
     };
     // clang-format on
     const std::string log = driverDir + "\\inpout-access.log";
@@ -53,9 +53,8 @@ TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
         FakePorts ports;
         ports.ports = c.ports;
         std::string dir = c.driver < OnPath ? driverDir : ProgramFolder();
-        portio::Choice choice = portio::chooseOnWindows({ports, dir, false});
+        portio::Choice choice = portio::chooseOnWindows({ports, dir, "bytescope.exe", false});
         EXPECT_EQ(choice.status, c.status);
-        EXPECT_EQ(choice.shortName, c.shortName);
         ASSERT_TRUE(choice.backend);
         choice.backend->write(888, 0x5A);
         EXPECT_EQ(choice.backend->read(888), 0x5A);
@@ -89,7 +88,7 @@ TEST(PortChoice, AnUnloadableDriverIsNamedWithWindowsReason) {
     CreateDirectoryA(dir.c_str(), nullptr);
     std::ofstream(dir + "\\" + dll) << "not a DLL";
     FakePorts ports;
-    portio::Choice choice = portio::chooseOnWindows({ports, dir, false});
+    portio::Choice choice = portio::chooseOnWindows({ports, dir, "bytescope.exe", false});
     EXPECT_EQ(choice.status.rfind("Simulated port: " + dll +
                                       " beside bytescope.exe cannot be "
                                       "loaded: ",

@@ -1,6 +1,7 @@
 // The backends behind _inp/_outp and the choice among them.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,24 @@ inline constexpr unsigned short kStatusAddr = 889;
 inline constexpr unsigned short kControlAddr = 890;
 // The control register's lines (nSTROBE, nAUTOFD, nINIT, nSELECTIN); the bits above hold no pin.
 inline constexpr int kControlLines = 0x0F;
+// The base the program was written for, LPT1's: 0x378.
+inline constexpr unsigned long kLegacyBase = kDataAddr;
+
+inline bool isPortRegister(unsigned short port) {
+    return port >= kDataAddr && port <= kControlAddr;
+}
+
+// "0x378"
+std::string hexAddress(unsigned long value);
+
+// The order ports are tried in: the one at 0x378 first, then by number.
+template <typename Port> std::vector<Port> legacyFirst(std::vector<Port> ports) {
+    std::sort(ports.begin(), ports.end(),
+              [](const Port& a, const Port& b) { return a.number < b.number; });
+    std::stable_partition(ports.begin(), ports.end(),
+                          [](const Port& p) { return p.base == kLegacyBase; });
+    return ports;
+}
 
 class Backend {
 public:
@@ -35,12 +54,16 @@ private:
     unsigned char control_ = 0x0C;
 };
 
-// The backend in use with the lines that describe it.
+// The backend in use with the line that describes it.
 struct Choice {
     std::unique_ptr<Backend> backend;
-    std::string status;    // one line: which port, or why the simulated one and what fixes it
-    std::string shortName; // "Port: parport0", "Simulated port"
+    std::string status; // which port, or why the simulated one and what fixes it
 };
+
+// The simulated port, because of `reason` ("no parallel port found").
+Choice simulatedChoice(const std::string& reason);
+// Direct I/O at 888..890 through `backend`.
+Choice directChoice(std::unique_ptr<Backend> backend);
 
 // Makes `choice` the backend of _inp/_outp. Used once at start-up, and by tests that put a
 // recording backend under the program.

@@ -6,10 +6,6 @@ namespace portio {
 
 namespace {
 
-bool isPortRegister(unsigned short port) {
-    return port >= kDataAddr && port <= kControlAddr;
-}
-
 class DirectBackend final : public Backend {
 public:
     explicit DirectBackend(System& system) : system_(system) {}

@@ -25,15 +25,11 @@ portio::Choice& chosen() {
         try {
             choice = chooser()();
         } catch (const std::exception& e) {
-            choice = {nullptr,
-                      std::string("Simulated port: looking for a parallel port failed (") +
-                          e.what() + ")",
-                      "Simulated port"};
+            choice = portio::simulatedChoice(std::string("looking for a parallel port failed (") +
+                                             e.what() + ")");
         }
-        if (!choice.backend) {
+        if (!choice.backend)
             choice.backend = std::make_unique<portio::SimulatedBackend>();
-            choice.shortName = "Simulated port";
-        }
     }
     return choice;
 }
@@ -65,8 +61,4 @@ int _outp(unsigned short port, int databyte) {
 
 const char* PortIO_Status() {
     return chosen().status.c_str();
-}
-
-const char* PortIO_ShortName() {
-    return chosen().shortName.c_str();
 }

@@ -9,5 +9,3 @@ int _outp(unsigned short port, int databyte);
 // One short line naming the port in use; for the simulated port also why the real one was not
 // used and what fixes it. Chooses the backend first if nothing has chosen one yet.
 const char* PortIO_Status();
-// The port in use in a few words ("Port: parport0", "Simulated port"), for small labels.
-const char* PortIO_ShortName();

@@ -21,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr unsigned long kLegacyBase = kDataAddr; // 0x378, the address the program was written for
-
 struct Port {
     int number;
     std::string name; // parportN
@@ -106,11 +104,7 @@ std::vector<Port> findPorts(const Roots& roots) {
         fs::path info = parportInfo(roots) / name;
         ports.push_back({number, name, (fs::path(roots.dev) / name).string(), info, baseOf(info)});
     }
-    std::sort(ports.begin(), ports.end(),
-              [](const Port& a, const Port& b) { return a.number < b.number; });
-    std::stable_partition(ports.begin(), ports.end(),
-                          [](const Port& p) { return p.base == kLegacyBase; });
-    return ports;
+    return legacyFirst(std::move(ports));
 }
 
 std::string errorText(int err) {
@@ -243,25 +237,18 @@ Claim claim(System& system, const Port& port) {
     return failed(claimFailure(port, -err));
 }
 
-std::string hex(unsigned long value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%lx", value);
-    return text;
-}
-
 // "/dev/parport0 (ppdev, base 0x378, shared with the lp printer driver)"
 std::string describePpdev(const Port& port, const std::string& sharedWith) {
     std::string text = port.node + " (ppdev";
     if (port.base)
-        text += ", base " + hex(*port.base);
+        text += ", base " + hexAddress(*port.base);
     if (!sharedWith.empty())
         text += ", shared with " + describeDevice(sharedWith);
     return text + ")";
 }
 
 Choice ppdevChoice(System& system, const Port& port, const Claim& claim) {
-    return {makePpdevBackend(system, claim.fd), "Port: " + describePpdev(port, claim.sharedWith),
-            "Port: " + port.name};
+    return {makePpdevBackend(system, claim.fd), "Port: " + describePpdev(port, claim.sharedWith)};
 }
 
 Port portAt(const Roots& roots, const std::string& node) {
@@ -320,56 +307,68 @@ std::string sharingWith(const Port& port) {
     return lp != devices.end() ? *lp : devices.empty() ? "" : devices.front();
 }
 
+// What choose and predictChoice decide: the port `attempt` took, else whether direct I/O answers
+// (its permission held), else why the simulated port.
+struct Decision {
+    std::optional<Port> port;
+    Claim claim; // the port's; without one, its failure is the simulated port's reason
+    bool direct = false;
+};
+
+// The first port in order that `attempt` takes (claims, or judges a claim would work). Direct
+// I/O only where the kernel knows no port at all: a port the kernel refused is in some driver's
+// hands, and a port it knows elsewhere (a PCIe card) means there is nothing at 0x378; ioperm only
+// succeeds for a process that already has CAP_SYS_RAWIO.
+Decision decide(System& system, const Roots& roots,
+                const std::function<Claim(const Port&)>& attempt) {
+    std::vector<Port> ports = findPorts(roots);
+    Decision d;
+    for (const Port& port : ports) {
+        Claim c = attempt(port);
+        if (c.fd >= 0)
+            return {port, std::move(c), false};
+        if (d.claim.failure.empty()) // the first port tried is the one the user expects
+            d.claim.failure = c.failure;
+    }
+    if (ports.empty()) {
+        d.claim.failure = noPortFound(roots);
+        d.direct = directPortAnswers(system, roots);
+    }
+    return d;
+}
+
 } // namespace
 
 Choice choose(System& system, const Roots& roots) {
-    std::vector<Port> ports = findPorts(roots);
-    std::string reason;
-    for (const Port& port : ports) {
-        Claim c = claim(system, port);
-        if (c.fd >= 0)
-            return ppdevChoice(system, port, c);
-        if (reason.empty()) // the first port tried is the one the user expects
-            reason = c.failure;
-    }
-    if (ports.empty())
-        reason = noPortFound(roots);
-
-    // ioperm only succeeds for a process that already has CAP_SYS_RAWIO. Only where the kernel
-    // knows no port at all: a port the kernel refused is in some driver's hands, and a port it
-    // knows elsewhere (a PCIe card) means there is nothing at 0x378.
-    if (ports.empty() && directPortAnswers(system, roots))
-        return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
-                "Direct " + hex(kLegacyBase)};
-
-    return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
+    Decision d = decide(system, roots, [&](const Port& port) { return claim(system, port); });
+    if (d.port)
+        return ppdevChoice(system, *d.port, d.claim);
+    if (d.direct)
+        return directChoice(makeDirectBackend(system));
+    return simulatedChoice(d.claim.failure);
 }
 
 Choice chooseNode(System& system, const Roots& roots, const std::string& node) {
     Port port = portAt(roots, node);
     if (fs::path(node).parent_path().filename() == "usb")
-        return {nullptr,
-                node + " is a USB printer adapter: it has no registers and cannot be used by "
-                       "Bytescope - use a parallel port (/dev/parportN)",
-                ""};
+        return {nullptr, node + " is a USB printer adapter: it has no registers to reach - use a "
+                                "parallel port (/dev/parportN)"};
     Claim c = claim(system, port);
     if (c.fd < 0)
-        return {nullptr, c.failure, ""};
+        return {nullptr, c.failure};
     return ppdevChoice(system, port, c);
 }
 
 Choice chooseDirect(System& system) {
     int err = system.ioperm(kDataAddr, 3, true);
     if (err == 0)
-        return {makeDirectBackend(system), "Port: direct I/O at " + hex(kLegacyBase),
-                "Direct " + hex(kLegacyBase)};
-    const std::string what = "direct I/O at " + hex(kLegacyBase);
+        return directChoice(makeDirectBackend(system));
+    const std::string what = "direct I/O at " + hexAddress(kLegacyBase);
     switch (-err) {
     case EPERM:
-    case EACCES:
-        return {nullptr, what + " needs root or CAP_SYS_RAWIO - run it as root (sudo)", ""};
-    case ENOSYS: return {nullptr, what + " is not available on this machine", ""};
-    default: return {nullptr, what + " was refused (" + errorText(-err) + ")", ""};
+    case EACCES: return {nullptr, what + " needs root or CAP_SYS_RAWIO - run it as root (sudo)"};
+    case ENOSYS: return {nullptr, what + " is not available on this machine"};
+    default: return {nullptr, what + " was refused (" + errorText(-err) + ")"};
     }
 }
 
@@ -417,24 +416,17 @@ std::vector<std::string> usbPrinters(const Roots& roots) {
 }
 
 std::string predictChoice(System& system, const Roots& roots) {
-    std::vector<Port> ports = findPorts(roots);
-    std::string reason;
-    for (const Port& port : ports) {
+    Decision d = decide(system, roots, [&](const Port& port) {
         std::string failure = predictedFailure(system, port);
-        if (failure.empty())
-            return describePpdev(port, sharingWith(port));
-        if (reason.empty())
-            reason = failure;
+        return failure.empty() ? claimed(0, sharingWith(port)) : failed(failure); // nothing open
+    });
+    if (d.port)
+        return describePpdev(*d.port, d.claim.sharedWith);
+    if (d.direct) { // the permission is given back at once: the registers were only read
+        system.ioperm(kDataAddr, 3, false);
+        return "direct I/O at " + hexAddress(kLegacyBase);
     }
-    if (ports.empty()) {
-        reason = noPortFound(roots);
-        // The permission is asked for and given back at once; the registers are only read.
-        if (directPortAnswers(system, roots)) {
-            system.ioperm(kDataAddr, 3, false);
-            return "direct I/O at " + hex(kLegacyBase);
-        }
-    }
-    return "the simulated port: " + reason;
+    return "the simulated port: " + d.claim.failure;
 }
 
 Choice chooseForThisMachine() {

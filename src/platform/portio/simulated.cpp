@@ -1,5 +1,7 @@
-// An SPP port with nothing plugged in.
+// An SPP port with nothing plugged in, and the words shared by every platform's choice of port.
 #include "backend.h"
+
+#include <cstdio>
 
 namespace portio {
 
@@ -23,6 +25,20 @@ void SimulatedBackend::write(unsigned short port, int value) {
         data_ = static_cast<unsigned char>(value);
     else if (port == kControlAddr)
         control_ = static_cast<unsigned char>(value & kControlLines);
+}
+
+std::string hexAddress(unsigned long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%lx", value);
+    return text;
+}
+
+Choice simulatedChoice(const std::string& reason) {
+    return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason};
+}
+
+Choice directChoice(std::unique_ptr<Backend> backend) {
+    return {std::move(backend), "Port: direct I/O at " + hexAddress(kLegacyBase)};
 }
 
 } // namespace portio

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -13,18 +11,6 @@
 namespace portio {
 
 namespace {
-
-constexpr unsigned long kLegacyBase = kDataAddr; // 0x378, the address the program was written for
-
-bool isPortRegister(unsigned short port) {
-    return port >= kDataAddr && port <= kControlAddr;
-}
-
-std::string hex(unsigned long value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%lx", value);
-    return text;
-}
 
 #if defined(__i386__)
 // Windows 9x lets every program execute the port instructions; that is how the program was
@@ -81,14 +67,9 @@ private:
     unsigned long base_;
 };
 
-std::string driverMissing() {
-#if defined(_WIN64)
-    return "no port driver found: install the InpOut32 driver (inpoutx64.dll for 64-bit Windows) "
-           "beside bytescope.exe";
-#else
-    return "no port driver found: install the InpOut32 driver (inpout32.dll for 32-bit Windows) "
-           "beside bytescope.exe";
-#endif
+std::string driverMissing(const WindowsMachine& machine) {
+    return std::string("no port driver found: install the InpOut32 driver (") + inpoutDllName() +
+           (sizeof(void*) == 8 ? " for 64" : " for 32") + "-bit Windows) beside " + machine.program;
 }
 
 // Windows' own text for an error about `subject` (its "%1"), and the error's number.
@@ -104,19 +85,6 @@ std::string windowsError(DWORD error, const std::string& subject) {
     return said + " (error " + std::to_string(error) + ")";
 }
 
-Choice simulated(const std::string& reason) {
-    return {std::make_unique<SimulatedBackend>(), "Simulated port: " + reason, "Simulated port"};
-}
-
-// The port at 888 first, then in LPT order.
-std::vector<LptPort> ordered(std::vector<LptPort> ports) {
-    std::sort(ports.begin(), ports.end(),
-              [](const LptPort& a, const LptPort& b) { return a.number < b.number; });
-    std::stable_partition(ports.begin(), ports.end(),
-                          [](const LptPort& p) { return p.base == kLegacyBase; });
-    return ports;
-}
-
 } // namespace
 
 const char* inpoutDllName() {
@@ -130,8 +98,7 @@ const char* inpoutDllName() {
 Choice chooseOnWindows(const WindowsMachine& machine) {
 #if defined(__i386__)
     if (machine.windows9x)
-        return {std::make_unique<DirectBackend>(), "Port: direct I/O at " + hex(kLegacyBase),
-                "Direct " + hex(kLegacyBase)};
+        return directChoice(std::make_unique<DirectBackend>());
 #endif
     const std::string name = inpoutDllName();
     const std::string beside = machine.driverDir + "\\" + name;
@@ -140,14 +107,14 @@ Choice chooseOnWindows(const WindowsMachine& machine) {
     if (!dll && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES) {
         // There, but not a DLL that Windows loads (another build's, or not a DLL at all): not a
         // missing driver.
-        return simulated(
-            name + " beside bytescope.exe cannot be loaded: " + windowsError(loadError, name) +
-            " - replace it with the InpOut32 " + "driver's " + name);
+        return simulatedChoice(name + " beside " + machine.program +
+                               " cannot be loaded: " + windowsError(loadError, name) +
+                               " - replace it with the InpOut32 " + "driver's " + name);
     }
     if (!dll)
         dll = LoadLibraryA(name.c_str());
     if (!dll)
-        return simulated(driverMissing());
+        return simulatedChoice(driverMissing(machine));
 
     auto inp = exported<Inp32Fn>(dll, "Inp32");
     auto out = exported<Out32Fn>(dll, "Out32");
@@ -155,32 +122,32 @@ Choice chooseOnWindows(const WindowsMachine& machine) {
     if (!inp || !out || !isOpen) {
         const std::string error = windowsError(GetLastError(), name);
         FreeLibrary(dll);
-        return simulated(name + " has no Inp32/Out32 (" + error + "): " + driverMissing());
+        return simulatedChoice(name + " has no Inp32/Out32 (" + error +
+                               "): " + driverMissing(machine));
     }
     // The DLL installs and starts its kernel driver the first time it runs with administrator
     // rights; until then it cannot reach the port.
     if (!isOpen()) {
         FreeLibrary(dll);
-        return simulated("the InpOut32 driver (" + name +
-                         ") is not running: start bytescope.exe once as administrator so that "
-                         "it installs its driver");
+        return simulatedChoice("the InpOut32 driver (" + name + ") is not running: start " +
+                               machine.program +
+                               " once as administrator so that it installs its driver");
     }
 
-    std::vector<LptPort> ports = ordered(machine.ports.lptPorts());
+    std::vector<LptPort> ports = legacyFirst(machine.ports.lptPorts());
     if (ports.empty())
         return {std::make_unique<InpOutBackend>(dll, inp, out, kLegacyBase),
-                "Port: " + hex(kLegacyBase) + " (" + name + "; Windows lists no LPT port)",
-                "Port: " + hex(kLegacyBase)};
+                "Port: " + hexAddress(kLegacyBase) + " (" + name + "; Windows lists no LPT port)"};
     const LptPort& port = ports.front();
-    std::string lpt = "LPT" + std::to_string(port.number);
     return {std::make_unique<InpOutBackend>(dll, inp, out, port.base),
-            "Port: " + lpt + " at " + hex(port.base) + " (" + name + ")", "Port: " + lpt};
+            "Port: LPT" + std::to_string(port.number) + " at " + hexAddress(port.base) + " (" +
+                name + ")"};
 }
 
 Choice chooseForThisMachine() {
     // GetVersion's high bit is set on Windows 95, 98 and Me.
     bool windows9x = (GetVersion() & 0x80000000u) != 0;
-    return chooseOnWindows({systemPortEnumeration(), ProgramFolder(), windows9x});
+    return chooseOnWindows({systemPortEnumeration(), ProgramFolder(), ProgramFile(), windows9x});
 }
 
 } // namespace portio

@@ -24,10 +24,22 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-std::string ProgramFolder() {
+namespace {
+
+std::string programPath() {
     char path[MAX_PATH * 4];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return ".";
-    return FolderOf(std::string(path, n));
+    return n == 0 || n >= sizeof path ? "" : std::string(path, n);
+}
+
+} // namespace
+
+std::string ProgramFolder() {
+    std::string path = programPath();
+    return path.empty() ? "." : FolderOf(path);
+}
+
+std::string ProgramFile() {
+    std::string path = programPath();
+    return path.empty() ? "the program" : path.substr(path.find_last_of("\\/") + 1);
 }

@@ -10,5 +10,6 @@ std::string CommandTail(const char* commandLine);
 // The folder of a file path ("C:\\a\\b.exe" -> "C:\\a"); "." for a bare name.
 std::string FolderOf(const std::string& path);
 
-// The running program's folder.
+// The running program's folder, and its file name ("bytescope.exe").
 std::string ProgramFolder();
+std::string ProgramFile();

@@ -28,6 +28,7 @@ PortEnumeration& systemPortEnumeration();
 struct WindowsMachine {
     PortEnumeration& ports;
     std::string driverDir; // the program's folder, searched for the driver DLL first
+    std::string program;   // its file name, as the messages name it
     bool windows9x;        // user programs may execute the port instructions themselves
 };
 
