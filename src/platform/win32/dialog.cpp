@@ -344,8 +344,8 @@ namespace {
 
 // What stands for a window on the screen: a control's edge when it has one, else its widget.
 QWidget* outline(HWND hwnd) {
-    QWidget* w = hwnd->widget;
-    return w->isWindow() || w->parentWidget() == hwnd->parent->client ? w : w->parentWidget();
+    QWidget* edge = hwnd->widget->parentWidget();
+    return dynamic_cast<EdgeWidget*>(edge) ? edge : hwnd->widget.data();
 }
 
 } // namespace
