@@ -94,7 +94,8 @@ TEST(Win32, TheMenuLoopEndsWithOneClosingNotification) {
 }
 
 // F10 (DefWindowProc's Alt press and release) selects the first title for the keyboard, and
-// Escape out of a pop-up leaves its title selected; Win32 draws both highlighted.
+// Escape out of a pop-up leaves its title selected; Win32 draws both highlighted. Of "&E&xit" it
+// underlines only the x.
 TEST(Win32, TitlesSelectedFromTheKeyboardAreHighlighted) {
     HWND h = makeWindow();
     QMenuBar* bar = Win32_MenuBar(h);
@@ -117,4 +118,24 @@ TEST(Win32, TitlesSelectedFromTheKeyboardAreHighlighted) {
     QTest::qWait(20);
     EXPECT_TRUE(bar->activeAction() == bar->actions()[1] && look(1) != plain)
         << "Read, after Alt+R and Escape";
+    // "&E&xit": the line under the label's lowest row of ink starts past the E, under the x.
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);
+    QTest::qWait(20);
+    auto* file = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(file, nullptr);
+    file->setActiveAction(nullptr);
+    const QImage image = file->grab(file->actionGeometry(file->actions()[0])).toImage();
+    const int paper = qGray(image.pixel(image.width() - 3, image.height() / 2)); // inside the frame
+    int left = image.width(), lowest = -1, start = image.width();
+    for (int y = 2; y < image.height() - 2; ++y)
+        for (int x = 2; x < image.width() - 2; ++x)
+            if (qGray(image.pixel(x, y)) != paper) {
+                left = std::min(left, x);
+                lowest = y;
+            }
+    for (int x = 2; x < image.width() - 2 && lowest >= 0; ++x)
+        if (qGray(image.pixel(x, lowest)) != paper)
+            start = std::min(start, x);
+    EXPECT_GT(start, left + file->fontMetrics().horizontalAdvance('E') / 2) << "E is underlined";
 }

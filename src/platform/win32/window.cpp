@@ -691,8 +691,30 @@ private:
 
 } // namespace
 
-// Win32's menu bar: Alt alone, and F10, select its first title for the keyboard, and a selected
-// title is drawn highlighted whether its pop-up is open or not.
+// A label as Win32 draws it: every single '&' is a prefix and goes, and only the character after
+// the last one is underlined ("&E&xit" shows Exit with the x underlined, though E chooses it);
+// "&&" is one '&'. In Qt's terms: the last prefix kept, the others dropped.
+QString lastPrefixOnly(const QString& label) {
+    QString out;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < label.size(); ++i) {
+        if (label[i] == QLatin1Char('&') && i + 1 < label.size()) {
+            if (label[++i] != QLatin1Char('&')) {
+                last = out.size();
+                out += label[i];
+                continue;
+            }
+            out += QLatin1Char('&');
+        }
+        out += label[i];
+    }
+    if (last >= 0)
+        out.insert(last, QLatin1Char('&'));
+    return out;
+}
+
+// Win32's menus: Alt alone, and F10, select the bar's first title for the keyboard; a selected
+// title is drawn highlighted whether its pop-up is open or not; labels underline as Win32's do.
 class Win32MenuBarStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* opt, const QWidget* w,
@@ -701,12 +723,14 @@ public:
     }
     void drawControl(ControlElement element, const QStyleOption* opt, QPainter* p,
                      const QWidget* w) const override {
-        if (element == CE_MenuBarItem && (opt->state & State_Selected)) {
-            QStyleOptionMenuItem item = *qstyleoption_cast<const QStyleOptionMenuItem*>(opt);
+        const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(opt);
+        if (!menuItem || (element != CE_MenuBarItem && element != CE_MenuItem))
+            return QProxyStyle::drawControl(element, opt, p, w);
+        QStyleOptionMenuItem item = *menuItem;
+        item.text = lastPrefixOnly(item.text);
+        if (element == CE_MenuBarItem && (opt->state & State_Selected))
             item.state |= State_Sunken;
-            return QProxyStyle::drawControl(element, &item, p, w);
-        }
-        QProxyStyle::drawControl(element, opt, p, w);
+        QProxyStyle::drawControl(element, &item, p, w);
     }
 };
 
@@ -718,6 +742,7 @@ void win32::buildMenuBar(HWND hwnd, QMenuBar* bar) {
     for (size_t i = 0; i < menu->items.size(); ++i) {
         const auto& title = menu->items[i];
         QMenu* popup = bar->addMenu(fromAnsi(title.text.c_str()));
+        popup->setStyle(style);
         HMENU sub = title.popup;
         WORD position = WORD(i);
         popup->menuAction()->setData(int(position));
