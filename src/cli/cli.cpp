@@ -455,12 +455,7 @@ private:
     int ports() {
         std::string choice = portio::predictChoice(*context_.system, context_.roots);
         for (const portio::PortReport& p : portio::listPorts(*context_.system, context_.roots)) {
-            std::string base = "unknown", devices;
-            if (p.base) {
-                char hex[24];
-                std::snprintf(hex, sizeof hex, "0x%lx", *p.base);
-                base = hex;
-            }
+            std::string base = p.base ? portio::hexAddress(*p.base) : "unknown", devices;
             for (const std::string& d : p.devices)
                 devices += (devices.empty() ? "" : " ") + d;
             if (plain()) {

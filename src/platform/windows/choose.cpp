@@ -109,7 +109,7 @@ Choice chooseOnWindows(const WindowsMachine& machine) {
         // missing driver.
         return simulatedChoice(name + " beside " + machine.program +
                                " cannot be loaded: " + windowsError(loadError, name) +
-                               " - replace it with the InpOut32 " + "driver's " + name);
+                               " - replace it with the InpOut32 driver's " + name);
     }
     if (!dll)
         dll = LoadLibraryA(name.c_str());
