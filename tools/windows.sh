@@ -112,7 +112,12 @@ else
 fi
 timing "tests"
 
-# The scripted session (tests/scenario/session.txt), as a person has it, on a virtual display.
+# The scripted session (tests/scenario/session.txt), as a person has it, on a virtual display. Its
+# runner is the Linux build's.
+if [ ! -x build/tests/scenario/scenario_tests ]; then
+    echo "== The Linux build, whose session runner drives the program under Wine"
+    tools/setup.sh build >/dev/null
+fi
 for arch in x64 $([ $wine32 = yes ] && echo x86); do
     echo "== The program itself under Wine ($arch): one scripted session"
     tools/wine-scenario.sh "$out/$arch" "$out/scenario-$arch"

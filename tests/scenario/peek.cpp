@@ -1,5 +1,6 @@
-// Looks at the running program's windows from another process in the same Wine prefix, for
-// run.sh. Prints its answer on standard output, or exits with 1 when there is no such window:
+// Looks at the running program's windows from another process in the same Wine prefix, for the
+// session runner (session_test.cpp). Prints its answer on standard output, or exits with 1 when
+// there is no such window:
 //   peek [TITLE]     the texts of the window titled TITLE (else of the one Windows takes as the
 //                    active one), its own first, and of its visible controls (the main window's
 //                    status bar: WM_GETTEXT gives its first part), one a line

@@ -1,7 +1,13 @@
-// The scripted session (session.txt) against the program itself, through the GUI step runner: its
-// keys go in, and its windows, status bar, texts, drawing and port accesses are checked, each
-// within 5 s. Each run of the program is a case of its own, in a fresh process, as a program
-// starts: SCENARIO_RUN says which. The Windows build runs the same session under Wine (run.sh).
+// The scripted session (session.txt), read here once and run against either build, each step
+// within 5 s:
+// - the Linux program in this process, on a virtual X server, through the GUI step runner: each
+//   run of the program is a case of its own, in a fresh process, as a program starts
+//   (SCENARIO_RUN says which);
+// - the Windows build under Wine, when SCENARIO_WINE names a folder holding bytescope.exe, the
+//   window-text helper (peek.cpp) and the InpOut32 stand-in that logs every port access
+//   (tools/wine-scenario.sh): keys go in through xdotool as a person types them, and the helper
+//   and Wine's relay trace of the drawing calls show what the program does.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -20,17 +26,17 @@ QStringList among(const QStringList& texts, const QStringList& want) {
                : texts;
 }
 
-// The main window's last paint by lines, top first, each line's texts left to right, "|" between
-// them, as "TEXT:COLOURS", a letter a character (k black, else the colour's initial; a text drawn
-// again over another's start colours those characters anew), the time of day as TIME.
-QStringList painted(const std::vector<Win32DrawOp>& trace) {
+// The last paint of the window `main` by lines, top first, each line's texts left to right, "|"
+// between them, as "TEXT:COLOURS", a letter a character (k black, else the colour's initial; a
+// text drawn again over another's start colours those characters anew), the time of day as TIME.
+QStringList paintedLines(const std::vector<Win32DrawOp>& trace, HWND main) {
     static const QList<COLORREF> colours = {0xFFFFFF, 0x00FFFF, 0x000000,
                                             0x007D00, 0x0000EB, 0xFF0000};
     std::map<int, std::map<int, std::pair<QString, QString>>> at; // by y, then x
     for (const Win32DrawOp& op : trace) {
-        if (op.hwnd == hwndMain && op.kind == Win32DrawOp::BeginPaint)
+        if (op.hwnd == main && op.kind == Win32DrawOp::BeginPaint)
             at.clear();
-        if (op.hwnd != hwndMain || op.kind != Win32DrawOp::Text)
+        if (op.hwnd != main || op.kind != Win32DrawOp::Text)
             continue;
         auto& [text, seen] = at[op.y][op.x];
         QString t = QString::fromStdString(op.text);
@@ -67,132 +73,321 @@ QString rowsWanted(const QStringList& words) {
     return rows.join('\n');
 }
 
-// Where a window stands: "gone" when none is shown, "centred" when its frame stands in the middle
-// of its screen's work area (within 10 px).
-QString where(QWidget* w) {
-    if (!w)
-        return "gone";
-    QPoint off = w->frameGeometry().center() - w->screen()->availableGeometry().center();
+// "centred" when a window's frame stands in the middle of the screen's work area (within 10 px).
+QString placed(QRect frame, QRect area) {
+    QPoint off = frame.center() - area.center();
     return QPoint::dotProduct(off, off) < 100 ? "centred"
                                               : QString::asprintf("off by %d,%d", off.x(), off.y());
 }
 
-// The push button that `w` frames as its default one.
-QString defaultButton(QWidget* w) {
-    for (QPushButton* b : w ? w->findChildren<QPushButton*>() : QList<QPushButton*>())
-        if (b->isDefault())
-            return b->text();
-    return "none";
-}
+struct Step {
+    QString verb;
+    std::string line;              // "session.txt:LINE (BUILD): TEXT"
+    std::function<void()> run;     // an action, or
+    std::function<QString()> seen; // a check, which holds when it sees
+    QString want;                  // this
+};
 
-// The active window as "TITLE|TEXT...", of its visible controls' texts as `among` sees them; a
-// label that would take its text as markup says so.
-QString looks(const QStringList& want) {
-    QWidget* w = QApplication::activeWindow();
-    QStringList texts;
-    for (QWidget* c : w ? w->findChildren<QWidget*>() : QList<QWidget*>()) {
-        const QString text = c->property("text").toString();
-        auto* label = qobject_cast<QLabel*>(c);
-        if (c->isVisible() && !text.isEmpty())
-            texts << (label && label->textFormat() != Qt::PlainText ? "markup: " + text : text);
-    }
-    return w ? (QStringList{w->windowTitle()} << among(texts, want)).join('|') : "none";
-}
-
-} // namespace
-
-// One run of the program (from a `start` to its `exit`; steps before the first `start` are the
-// first run's), the one SCENARIO_RUN says, with this build's steps.
-TEST(Scenario, OneSessionAsAPersonHasIt) {
-    const int run = qEnvironmentVariableIntValue("SCENARIO_RUN");
+// The steps of session.txt for the build `name` ("linux" or "windows"), of the program's run
+// number `run` (from a `start` to its `exit`, counted from 0; steps before the first `start` are
+// the first run's), or with -1 of every run. `start` checks that the main window is active; `exit`
+// wants its code. `Build` drives the program and looks at it, naming a window by its title:
+//   act(WORDS)   does "key" and xdotool's key names, "type" TEXT, or "close", "focus",
+//                "minimise" or "restore" and a title
+//   sees(VERB, TITLE, WANT)   what the check VERB of the window TITLE sees:
+//     active     the active window as "TITLE|TEXT...", of its controls' texts as `among` sees
+//                them against WANT, "none" without one
+//     gone, centred   "gone" when no such window is shown, else as `placed` sees it
+//     status     the status bar;  port  every port access since the last port step
+//     default    the push button the window frames as its default one
+//     disabled   "disabled" when the window takes no input, else "enabled"
+//   painted()    the main window's last paint, as paintedLines sees it
+//   ported()     a port step has seen the accesses so far
+template <class Build> std::vector<Step> steps(Build& b, const QString& name, int run) {
     QFile file(SCENARIO_SESSION);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << SCENARIO_SESSION;
     const QStringList lines = QString(file.readAll()).split('\n');
-    std::vector<Win32DrawOp> trace;
-    const auto& log = testsupport::installRecording(
-        std::make_unique<testsupport::ScriptedBackend>(0xFF, 0xFF, 0x0C));
-    size_t ported = 0;
-    auto since = [&] { // every access since the last port step
-        return QString::fromStdString(testsupport::describe({log.begin() + ported, log.end()}));
-    };
-    QString saw; // what the last check saw
-    QStringList verbs, last;
-    std::string step; // "session.txt:LINE: TEXT"
-    gui::Script script;
-    const std::map<QString, std::function<void(QWidget*)>> actions = {
-        {"close", [](QWidget* w) { w->close(); }},
-        {"focus", &QWidget::activateWindow},
-        {"minimise", &QWidget::showMinimized},
-        {"restore", &QWidget::showNormal}};
+    std::vector<Step> out;
     for (int n = 0, at = -1; n < lines.size(); ++n) {
-        QString line = lines[n].left(lines[n].indexOf("  #"));
+        const QString line = lines[n].left(lines[n].indexOf("  #")), mine = name + ": ";
         const QStringList words =
-            QProcess::splitCommand(line.startsWith("linux: ") ? line.mid(7) : line);
-        if (words.isEmpty() || words[0].startsWith('#') || words[0] == "windows:" ||
-            std::max(at += words[0] == "start", 0) != run)
+            QProcess::splitCommand(line.startsWith(mine) ? line.mid(mine.size()) : line);
+        if (words.isEmpty() || words[0].startsWith('#') || words[0].endsWith(':') ||
+            (std::max(at += words[0] == "start", 0) != run && run >= 0))
             continue;
-        step = "session.txt:" + std::to_string(n + 1) + ": " + lines[n].toStdString();
         const QString verb = words[0], arg = words.mid(1).join(' '), title = words.value(1);
         const QStringList texts = words.mid(2);
-        verbs << verb;
-        last = words;
-        auto check = [&](std::function<QString()> seen, QString want) {
-            script.waitFor(
-                step, [&saw, seen, want] { return (saw = seen()) == want; }, 5000);
+        // clang-format off
+        const std::map<QString, QString> wants = {
+            {"active", words.mid(1).join('|')}, {"start", "Bytescope"}, {"gone", verb},
+            {"centred", verb}, {"disabled", verb}, {"status", arg}, {"port", arg},
+            {"default", words.value(2)}};
+        // clang-format on
+        Step s{verb,
+               "session.txt:" + std::to_string(n + 1) + " (" + name.toStdString() +
+                   "): " + lines[n].toStdString(),
+               {},
+               {},
+               {}};
+        auto act = [&](std::function<void()> f) { out.push_back(s), out.back().run = f; };
+        auto check = [&](std::function<QString()> f, const QString& want) {
+            out.push_back(s), out.back().seen = f, out.back().want = want;
         };
-        if (verb == "key") {
-            for (const QString& name : words.mid(1)) {
-                QKeyCombination k = QKeySequence(name)[0];
-                EXPECT_NE(k.key(), Qt::Key_unknown) << step << ": no key " << qPrintable(name);
-                script.then([k] { gui::key(k.key(), k.keyboardModifiers()); });
-            }
-        } else if (verb == "type" || verb == "pause") {
-            script.then(
-                [=] { verb == "type" ? gui::type(title) : QTest::qWait(title.toDouble() * 1000); });
-        } else if (verb == "active") {
-            check([texts] { return looks(texts); }, words.mid(1).join('|'));
-        } else if (verb == "gone" || verb == "centred") {
-            check([title] { return where(gui::window(title)); }, verb);
-        } else if (verb == "status") {
-            check([] { return QString::fromStdString(gui::status()); }, arg);
+        if (verb == "pause") {
+            act([title] { QTest::qWait(title.toDouble() * 1000); });
+        } else if (QStringList{"key", "type", "close", "focus", "minimise", "restore"}.contains(
+                       verb)) {
+            act([&b, words] { b.act(words); });
+        } else if (wants.count(verb)) {
+            const QString asked = verb == "start" ? "active" : verb;
+            check([&b, asked, title, texts] { return b.sees(asked, title, texts); },
+                  wants.at(verb));
+            if (verb == "port")
+                act([&b] { b.ported(); });
         } else if (verb == "drawn") {
             QStringList want = texts;
             for (QString& t : want)
                 t += ':' + QString(t.size(), title == "black" ? 'k' : title[0]);
-            check([&trace,
-                   want] { return among(painted(trace).join('|').split('|'), want).join('|'); },
+            check([&b, want] { return among(b.painted().join('|').split('|'), want).join('|'); },
                   want.join('|'));
         } else if (verb == "rows") {
-            check([&trace] { return painted(trace).mid(1).join('\n'); }, rowsWanted(words));
-        } else if (verb == "port") {
-            check(since, arg);
-            script.then([&] { ported = log.size(); });
-        } else if (verb == "default") {
-            check([title] { return defaultButton(gui::window(title)); }, words.value(2));
-        } else if (verb == "disabled") {
-            check(
-                [title] {
-                    QWidget* w = gui::window(title);
-                    return w && !Win32_IsEnabled(Win32_WindowOf(w)) ? "disabled" : "enabled";
-                },
-                verb);
-        } else if (actions.count(verb)) {
-            script.then([title, act = actions.at(verb)] {
-                QWidget* w = gui::window(title);
-                ASSERT_TRUE(w) << "no window " << qPrintable(title);
-                act(w);
-            });
-        } else if (verb != "start" && verb != "exit") {
-            ADD_FAILURE() << step << ": no such step";
+            check([&b] { return b.painted().mid(1).join('\n'); }, rowsWanted(words));
+        } else if (verb == "exit") {
+            check(nullptr, title);
+        } else {
+            ADD_FAILURE() << s.line << ": no such step";
         }
     }
-    ASSERT_TRUE(!verbs.empty() && verbs.front() == "start" && verbs.back() == "exit")
-        << "session.txt: run " << run << " of the program goes from start to exit";
+    return out;
+}
+
+// The Linux program, in this process, on the stand-in port that reads 0xFF until written and
+// whose ppdev claim loads control 0x0C.
+class LinuxProgram {
+public:
+    void act(const QStringList& words) {
+        static const std::map<QString, std::function<void(QWidget*)>> actions = {
+            {"close", [](QWidget* w) { w->close(); }},
+            {"focus", &QWidget::activateWindow},
+            {"minimise", &QWidget::showMinimized},
+            {"restore", &QWidget::showNormal}};
+        if (words[0] == "type")
+            gui::type(words.value(1));
+        else if (QWidget* w = gui::window(words.value(1)); words[0] != "key") {
+            ASSERT_TRUE(w) << "no window " << qPrintable(words.value(1));
+            actions.at(words[0])(w);
+        }
+        for (const QString& name : words[0] == "key" ? words.mid(1) : QStringList()) {
+            QKeyCombination k = QKeySequence(name)[0];
+            ASSERT_NE(k.key(), Qt::Key_unknown) << "no key " << qPrintable(name);
+            gui::key(k.key(), k.keyboardModifiers());
+        }
+    }
+    // A label that would take its text as markup says so.
+    QString sees(const QString& verb, const QString& title, const QStringList& want) {
+        QWidget* w = verb == "active" ? QApplication::activeWindow() : gui::window(title);
+        if (verb == "status")
+            return QString::fromStdString(gui::status());
+        if (verb == "port")
+            return QString::fromStdString(
+                testsupport::describe({log.begin() + ported_, log.end()}));
+        if (!w)
+            return verb == "active" ? "none" : "gone";
+        if (verb == "disabled")
+            return Win32_IsEnabled(Win32_WindowOf(w)) ? "enabled" : "disabled";
+        if (verb != "active" && verb != "default")
+            return placed(w->frameGeometry(), w->screen()->availableGeometry());
+        QStringList texts;
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            const QString text = c->property("text").toString();
+            auto* label = qobject_cast<QLabel*>(c);
+            auto* button = qobject_cast<QPushButton*>(c);
+            if (verb == "default" && button && button->isDefault())
+                return text;
+            if (c->isVisible() && !text.isEmpty())
+                texts << (label && label->textFormat() != Qt::PlainText ? "markup: " + text : text);
+        }
+        return verb == "default" ? "none"
+                                 : (QStringList{w->windowTitle()} << among(texts, want)).join('|');
+    }
+    QStringList painted() { return paintedLines(trace, hwndMain); }
+    void ported() { ported_ = log.size(); }
+
+    std::vector<Win32DrawOp> trace;
+
+private:
+    const std::vector<testsupport::PortAccess>& log = testsupport::installRecording(
+        std::make_unique<testsupport::ScriptedBackend>(0xFF, 0xFF, 0x0C));
+    size_t ported_ = 0;
+};
+
+// Runs `program` with `args`, for at most 10 s: its standard output without carriage returns and
+// the last newline, or a null string when it fails.
+QString output(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode())
+        return {};
+    QString out = QString::fromLocal8Bit(p.readAllStandardOutput()).remove('\r') + ""; // not null
+    return out.endsWith('\n') ? out.chopped(1) : out;
+}
+
+// Whether `holds` holds within `ms`, tried every 0.1 s.
+bool within(int ms, const std::function<bool()>& holds) {
+    QElapsedTimer t;
+    for (t.start(); !holds(); QTest::qWait(100))
+        if (t.elapsed() > ms)
+            return false;
+    return true;
+}
+
+// The Windows build under Wine, from the folder `dir`, in the X display and the Wine prefix this
+// process is given. Its logs land there: the relay trace, the port stand-in's accesses.
+class WineProgram {
+public:
+    explicit WineProgram(const QString& dir) : dir_(dir) {}
+    void start() {
+        main_.clear(), sees("port", {}, {}), ported(); // the accesses of earlier runs are seen
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("WINEDEBUG", "+relay");
+        program_.setProcessEnvironment(env);
+        program_.setStandardErrorFile(dir_ + "/relay.log");
+        program_.start("wine", {dir_ + "/bytescope.exe"});
+        // Wine's first start in a display takes longer.
+        within(60000, [this] { return sees("gone", "Bytescope", {}) != "gone"; });
+        xdotool({"search", "--name", "^Bytescope$", "windowfocus", "--sync"});
+    }
+    QString ended() { return program_.state() ? "running" : QString::number(program_.exitCode()); }
+    void act(const QStringList& words) {
+        const QString verb = words[0], title = words.value(1);
+        if (verb == "key" || verb == "type")
+            xdotool(QStringList{verb, "--delay", "100"} << words.mid(1));
+        else if (verb == "focus")
+            xdotool({"search", "--name", '^' + title + '$', "windowfocus", "--sync"});
+        else if (verb != "close")
+            peek({verb == "minimise" ? "-n" : "-r", title});
+        else // a click in the middle of the close box
+            xdotool(QStringList{"mousemove"} << peek({"-c", title}).split(' ') << "click"
+                                             << "1");
+    }
+    // Keys reach a window only once it has the X focus too. Without a window manager, Wine's own
+    // request for it can be lost (the X server ignores one whose time stamp is older than the last
+    // focus change), so the window Wine made active is given it, as a window manager would, and
+    // looked at again on the next try.
+    QString sees(const QString& verb, const QString& title, const QStringList& want) {
+        static const QRegularExpression geometry("X=(\\d+)\nY=(\\d+)\nWIDTH=(\\d+)\nHEIGHT=(\\d+)");
+        if (verb == "default" || verb == "disabled")
+            return peek({verb == "default" ? "-d" : "-e", title});
+        if (verb == "status")
+            return peek({"Bytescope"}).section('\n', 1, 1);
+        if (verb == "port") { // the stand-in's log, from the last port step on
+            QFile file(dir_ + "/inpout-access.log");
+            file.open(QIODevice::ReadOnly); // a log not there yet holds nothing
+            const QStringList log = QString(file.readAll()).split('\n', Qt::SkipEmptyParts);
+            return seen_ = log.size(), log.mid(ported_).join(", ");
+        }
+        if (verb == "active") {
+            const QStringList all = peek({}).split('\n');
+            const QString x = xdotool({"getwindowfocus", "getwindowname"});
+            if (x != all[0] && !all[0].isEmpty())
+                xdotool({"search", "--onlyvisible", "--name", '^' + all[0] + '$', "windowfocus"});
+            return (x == all[0] ? "" : "X focus on " + x + ": ") +
+                   (all[0].isEmpty() ? "none"
+                                     : (all.mid(0, 1) << among(all.mid(1), want)).join('|'));
+        }
+        const QRegularExpressionMatch g =
+            geometry.match(xdotool({"search", "--onlyvisible", "--name", '^' + title + '$',
+                                    "getwindowgeometry", "--shell"}));
+        auto n = [&g](int i) { return g.captured(i).toInt(); };
+        return g.hasMatch() ? placed(QRect(n(1), n(2), n(3), n(4)), QRect(0, 0, 1024, 768))
+                            : "gone";
+    }
+    // From the relay trace of the main window's thread: a paint starts in black, and the lines of
+    // a DrawTextA, whose place the trace does not give, stand first.
+    QStringList painted() {
+        QFile trace(dir_ + "/relay.log");
+        trace.open(QIODevice::ReadOnly);
+        main_ = main_.isEmpty() ? peek({"-m"}) : main_;
+        const QString thread = main_.section(' ', 0, 0) + ":Call ";
+        const quint64 handle = main_.section(' ', 1).toULongLong(nullptr, 16);
+        static const QRegularExpression separator("[, )]"), text("\"([^\"]*)\",([0-9a-f]+)");
+        std::vector<Win32DrawOp> ops;
+        COLORREF colour = 0;
+        int order = 0;
+        auto draw = [&](Win32DrawOp::Kind kind, quint64 x, int y, const QString& t) {
+            ops.push_back({kind, nullptr, int(x), y, 0, 0, t.toStdString(), colour, TRANSPARENT});
+        };
+        for (const QString& l : QString(trace.readAll()).split('\n')) {
+            if (!l.startsWith(thread))
+                continue;
+            const QString head = l.section('"', 0, 0);
+            const QStringList a = head.mid(head.indexOf('(') + 1).split(separator);
+            auto number = [&a](int i) { return a.value(i).toULongLong(nullptr, 16); };
+            const QRegularExpressionMatch t = text.match(l);
+            if (l.contains("user32.BeginPaint(") && number(0) == handle)
+                draw(Win32DrawOp::BeginPaint, 0, 0, {}), colour = 0;
+            else if (l.contains("gdi32.SetTextColor("))
+                colour = COLORREF(number(1));
+            else if (l.contains("gdi32.TextOutA(") && t.hasMatch())
+                draw(Win32DrawOp::Text, number(1), int(number(2)),
+                     t.captured(1).left(t.captured(2).toInt(nullptr, 16)));
+            else if (l.contains("user32.DrawTextA(") && t.hasMatch())
+                for (const QString& s : t.captured(1).split("\\n", Qt::SkipEmptyParts))
+                    draw(Win32DrawOp::Text, ++order, -1, s);
+        }
+        return paintedLines(ops, nullptr);
+    }
+    void ported() { ported_ = seen_; }
+
+private:
+    static QString xdotool(const QStringList& args) { return output("xdotool", args); }
+    QString peek(const QStringList& args) {
+        return output("wine", QStringList{dir_ + "/scenario_peek.exe"} << args);
+    }
+
+    QString dir_, main_; // main_: the main window's thread and handle, as the trace prints them
+    QProcess program_;
+    qsizetype ported_ = 0, seen_ = 0;
+};
+
+} // namespace
+
+// Under Wine, every run of the program in turn; it ends at the first step that fails, with a
+// screenshot of the display.
+TEST(Scenario, OneSessionAsAPersonHasIt) {
+    if (const QString dir = qEnvironmentVariable("SCENARIO_WINE"); !dir.isEmpty()) {
+        WineProgram wine(dir);
+        for (Step& s : steps(wine, "windows", -1)) {
+            if (s.verb == "start")
+                wine.start();
+            if (s.verb == "exit")
+                s.seen = [&wine] { return wine.ended(); };
+            QString saw;
+            if (s.run ? (s.run(), HasFatalFailure())
+                      : !within(s.verb == "exit" ? 10000 : 5000,
+                                [&] { return (saw = s.seen()) == s.want; })) {
+                QProcess::execute("import", {"-window", "root", dir + "/failed.png"});
+                FAIL() << s.line << "\n  saw: " << saw.toStdString();
+            }
+        }
+        return;
+    }
+    LinuxProgram program;
+    const std::vector<Step> run =
+        steps(program, "linux", qEnvironmentVariableIntValue("SCENARIO_RUN"));
+    ASSERT_TRUE(!run.empty() && run.front().verb == "start" && run.back().verb == "exit")
+        << "session.txt: each run of the program goes from start to exit";
     if (testing::Test::HasFailure())
         return;
+    QString saw; // what the last check saw
+    gui::Script script;
+    for (const Step& s : std::vector(run.begin(), run.end() - 1)) // the exit is the program's
+        s.run ? (void)script.then(s.run)
+              : (void)script.waitFor(
+                    s.line, [&saw, s] { return (saw = s.seen()) == s.want; }, 5000);
     Win32_SetHelpPath({BYTESCOPE_SOURCE_DIR "/docs"});
-    Win32_SetDrawTrace(&trace);
-    EXPECT_EQ(script.runProgram(), last.value(1).toInt())
-        << step << "\n  the last check saw: " << saw.toStdString();
+    Win32_SetDrawTrace(&program.trace);
+    EXPECT_EQ(script.runProgram(), run.back().want.toInt())
+        << run.back().line << "\n  the last check saw: " << saw.toStdString();
     Win32_SetDrawTrace(nullptr);
 }

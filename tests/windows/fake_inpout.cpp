@@ -1,6 +1,6 @@
 // A stand-in for the InpOut32 driver DLL (inpoutx64.dll, inpout32.dll) with its exports. Every
 // port byte is a latch (0xFF until written). Each access is appended to inpout-access.log beside
-// the DLL, as "in 0378 ff" or "out 037a 0b". With BYTESCOPE_INPOUT_CLOSED set the driver reports
+// the DLL, as "in 888 255" or "out 890 11". With BYTESCOPE_INPOUT_CLOSED set the driver reports
 // that it is not running.
 #include <windows.h>
 
@@ -18,7 +18,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
 
 static short record(const char* kind, short address, int value) {
     if (FILE* f = std::fopen(logPath, "ab")) {
-        std::fprintf(f, "%s %04x %02x\n", kind, (unsigned short)address, value & 0xFF);
+        std::fprintf(f, "%s %u %u\n", kind, (unsigned short)address, value & 0xFF);
         std::fclose(f);
     }
     return (short)value;

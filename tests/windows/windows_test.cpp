@@ -65,8 +65,8 @@ TEST(PortChoice, DriverAndListedPortsDecideWhere888To890Go) {
         char seen[128] = "", want[128] = "";
         std::ifstream(log).read(seen, sizeof seen - 1);
         if (c.base)
-            std::snprintf(want, sizeof want, "out %04x 5a\nin %04x 5a\nin %04x ff\nout %04x 0b\n",
-                          c.base, c.base, c.base + 1, c.base + 2);
+            std::snprintf(want, sizeof want, "out %d 90\nin %d 90\nin %d 255\nout %d 11\n", c.base,
+                          c.base, c.base + 1, c.base + 2);
         EXPECT_STREQ(seen, want);
     }
 }
