@@ -232,20 +232,13 @@ QString output(const QString& program, const QStringList& args) {
     return out.endsWith('\n') ? out.chopped(1) : out;
 }
 
-// Whether `holds` holds within `ms`, tried every 0.1 s.
-bool within(int ms, const std::function<bool()>& holds) {
-    QElapsedTimer t;
-    for (t.start(); !holds(); QTest::qWait(100))
-        if (t.elapsed() > ms)
-            return false;
-    return true;
-}
-
 // The Windows build under Wine, from the folder `dir`, in the X display and the Wine prefix this
 // process is given. Its logs land there: the relay trace, the port stand-in's accesses.
 class WineProgram {
 public:
     explicit WineProgram(const QString& dir) : dir_(dir) {}
+    // Starts the program; the `start` step then waits for its window (the first start of Wine in
+    // a display takes long).
     void start() {
         main_.clear(), sees("port", {}, {}), ported(); // the accesses of earlier runs are seen
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -253,9 +246,6 @@ public:
         program_.setProcessEnvironment(env);
         program_.setStandardErrorFile(dir_ + "/relay.log");
         program_.start("wine", {dir_ + "/bytescope.exe"});
-        // Wine's first start in a display takes longer.
-        within(60000, [this] { return sees("gone", "Bytescope", {}) != "gone"; });
-        xdotool({"search", "--name", "^Bytescope$", "windowfocus", "--sync"});
     }
     QString ended() { return program_.state() ? "running" : QString::number(program_.exitCode()); }
     void act(const QStringList& words) {
@@ -281,9 +271,8 @@ public:
         if (verb == "status")
             return peek({"Bytescope"}).section('\n', 1, 1);
         if (verb == "port") { // the stand-in's log, from the last port step on
-            QFile file(dir_ + "/inpout-access.log");
-            file.open(QIODevice::ReadOnly); // a log not there yet holds nothing
-            const QStringList log = QString(file.readAll()).split('\n', Qt::SkipEmptyParts);
+            const QStringList log =
+                QString(read("/inpout-access.log")).split('\n', Qt::SkipEmptyParts);
             return seen_ = log.size(), log.mid(ported_).join(", ");
         }
         if (verb == "active") {
@@ -302,44 +291,46 @@ public:
         return g.hasMatch() ? placed(QRect(n(1), n(2), n(3), n(4)), QRect(0, 0, 1024, 768))
                             : "gone";
     }
-    // From the relay trace of the main window's thread: a paint starts in black, and the lines of
-    // a DrawTextA, whose place the trace does not give, stand first.
+    // From the relay trace of the main window's thread ("0024:Call gdi32.TextOutA(hdc,x,y,ptr
+    // \"text\",count) ..."): a paint starts in black, and the lines of a DrawTextA, whose place the
+    // trace does not give, stand first.
     QStringList painted() {
-        QFile trace(dir_ + "/relay.log");
-        trace.open(QIODevice::ReadOnly);
-        main_ = main_.isEmpty() ? peek({"-m"}) : main_;
-        const QString thread = main_.section(' ', 0, 0) + ":Call ";
-        const quint64 handle = main_.section(' ', 1).toULongLong(nullptr, 16);
-        static const QRegularExpression separator("[, )]"), text("\"([^\"]*)\",([0-9a-f]+)");
+        static const QRegularExpression call("^(\\w+):Call \\w+\\.(\\w+)\\(([0-9a-f]+),([0-9a-f]+)"
+                                             "(?:,([0-9a-f]+),[0-9a-f]+ \"([^\"]*)\",([0-9a-f]+))?"
+                                             "(?: \"([^\"]*)\")?");
+        main_ = main_.isEmpty() ? peek({"-m"}) : main_; // "THREAD HANDLE", as the trace has them
         std::vector<Win32DrawOp> ops;
         COLORREF colour = 0;
         int order = 0;
         auto draw = [&](Win32DrawOp::Kind kind, quint64 x, int y, const QString& t) {
             ops.push_back({kind, nullptr, int(x), y, 0, 0, t.toStdString(), colour, TRANSPARENT});
         };
-        for (const QString& l : QString(trace.readAll()).split('\n')) {
-            if (!l.startsWith(thread))
+        for (const QString& line : QString(read("/relay.log")).split('\n')) {
+            const QRegularExpressionMatch m = call.match(line);
+            const QString f = m.captured(2);
+            auto n = [&m](int i) { return m.captured(i).toULongLong(nullptr, 16); };
+            if (m.captured(1) != main_.section(' ', 0, 0))
                 continue;
-            const QString head = l.section('"', 0, 0);
-            const QStringList a = head.mid(head.indexOf('(') + 1).split(separator);
-            auto number = [&a](int i) { return a.value(i).toULongLong(nullptr, 16); };
-            const QRegularExpressionMatch t = text.match(l);
-            if (l.contains("user32.BeginPaint(") && number(0) == handle)
+            if (f == "BeginPaint" && n(3) == main_.section(' ', 1).toULongLong(nullptr, 16))
                 draw(Win32DrawOp::BeginPaint, 0, 0, {}), colour = 0;
-            else if (l.contains("gdi32.SetTextColor("))
-                colour = COLORREF(number(1));
-            else if (l.contains("gdi32.TextOutA(") && t.hasMatch())
-                draw(Win32DrawOp::Text, number(1), int(number(2)),
-                     t.captured(1).left(t.captured(2).toInt(nullptr, 16)));
-            else if (l.contains("user32.DrawTextA(") && t.hasMatch())
-                for (const QString& s : t.captured(1).split("\\n", Qt::SkipEmptyParts))
-                    draw(Win32DrawOp::Text, ++order, -1, s);
+            else if (f == "SetTextColor")
+                colour = COLORREF(n(4));
+            else if (f == "TextOutA")
+                draw(Win32DrawOp::Text, n(4), int(n(5)), m.captured(6).left(int(n(7))));
+            for (const QString& text :
+                 f == "DrawTextA" ? m.captured(8).split("\\n") : QStringList())
+                if (!text.isEmpty())
+                    draw(Win32DrawOp::Text, ++order, -1, text);
         }
         return paintedLines(ops, nullptr);
     }
     void ported() { ported_ = seen_; }
 
 private:
+    QByteArray read(const QString& name) {
+        QFile file(dir_ + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(); // none yet: empty
+    }
     static QString xdotool(const QStringList& args) { return output("xdotool", args); }
     QString peek(const QStringList& args) {
         return output("wine", QStringList{dir_ + "/scenario_peek.exe"} << args);
@@ -363,9 +354,11 @@ TEST(Scenario, OneSessionAsAPersonHasIt) {
             if (s.verb == "exit")
                 s.seen = [&wine] { return wine.ended(); };
             QString saw;
-            if (s.run ? (s.run(), HasFatalFailure())
-                      : !within(s.verb == "exit" ? 10000 : 5000,
-                                [&] { return (saw = s.seen()) == s.want; })) {
+            QElapsedTimer t;
+            const int ms = s.verb == "start" ? 60000 : s.verb == "exit" ? 10000 : 5000;
+            for (t.start(); !s.run && (saw = s.seen()) != s.want && t.elapsed() < ms;)
+                QTest::qWait(100);
+            if (s.run ? (s.run(), HasFatalFailure()) : saw != s.want) {
                 QProcess::execute("import", {"-window", "root", dir + "/failed.png"});
                 FAIL() << s.line << "\n  saw: " << saw.toStdString();
             }
