@@ -82,10 +82,10 @@ QString placed(QRect frame, QRect area) {
 
 struct Step {
     QString verb;
-    std::string line;              // "session.txt:LINE (BUILD): TEXT"
-    std::function<void()> run;     // an action, or
-    std::function<QString()> seen; // a check, which holds when it sees
-    QString want;                  // this
+    std::string line;                   // "session.txt:LINE (BUILD): TEXT"
+    std::function<void()> run = {};     // an action, or
+    std::function<QString()> seen = {}; // a check, which holds when it sees
+    QString want = {};                  // this
 };
 
 // The steps of session.txt for the build `name` ("linux" or "windows"), of the program's run
@@ -123,20 +123,16 @@ template <class Build> std::vector<Step> steps(Build& b, const QString& name, in
             {"centred", verb}, {"disabled", verb}, {"status", arg}, {"port", arg},
             {"default", words.value(2)}};
         // clang-format on
-        Step s{verb,
-               "session.txt:" + std::to_string(n + 1) + " (" + name.toStdString() +
-                   "): " + lines[n].toStdString(),
-               {},
-               {},
-               {}};
+        Step s{.verb = verb,
+               .line = "session.txt:" + std::to_string(n + 1) + " (" + name.toStdString() +
+                       "): " + lines[n].toStdString()};
         auto act = [&](std::function<void()> f) { out.push_back(s), out.back().run = f; };
         auto check = [&](std::function<QString()> f, const QString& want) {
             out.push_back(s), out.back().seen = f, out.back().want = want;
         };
         if (verb == "pause") {
             act([title] { QTest::qWait(title.toDouble() * 1000); });
-        } else if (QStringList{"key", "type", "close", "focus", "minimise", "restore"}.contains(
-                       verb)) {
+        } else if (QString("key type close focus minimise restore").split(' ').count(verb)) {
             act([&b, words] { b.act(words); });
         } else if (wants.count(verb)) {
             const QString asked = verb == "start" ? "active" : verb;
