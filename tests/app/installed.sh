@@ -4,7 +4,7 @@
 # installation's share/bytescope.
 # Usage: installed.sh BUILD_DIR
 set -eu
-fail() { echo "$*" >&2; exit 1; }
+. "$(dirname "$0")/x11.sh"
 if [ "${1:-}" = --inside ]; then
     exe=$2 work=$3
     # The server takes connections before the program starts (under load, not always at once)
@@ -12,23 +12,16 @@ if [ "${1:-}" = --inside ]; then
     # shot NAME ARGS...: starts the program, takes its window's size and picture, quits it
     shot() {
         name=$1 && shift
-        "$exe" "$@" 2>"$work/$name.err" &
-        pid=$! win=""
-        for _ in $(seq 100); do
-            win=$(xdotool search --onlyvisible --name '^Bytescope$' 2>/dev/null | head -n 1) || true
-            [ -n "$win" ] && break || sleep 0.1
-        done
-        [ -n "$win" ] || { kill $pid 2>/dev/null || wait $pid || echo "it ended with $?" >&2
-            fail "with $*: no window titled Bytescope; it said: $(cat "$work/$name.err")"; }
+        "$exe" "$@" 2>"$work/$name.err" & pid=$!
+        win=$(window Bytescope 2>/dev/null) ||
+            { kill $pid 2>/dev/null || wait $pid || echo "it ended with $?" >&2
+              fail "with $*: no window titled Bytescope; it said: $(cat "$work/$name.err")"; }
         sleep 0.5
         xdotool getwindowgeometry "$win" | grep Geometry >"$work/$name.size"
         import -window "$win" "$work/$name.png"
         if [ "$name" = plain ]; then # the manual, from the menu, as a person opens it
             xdotool windowfocus --sync "$win" key alt+h Return
-            for _ in $(seq 50); do
-                xdotool search --name '^BYTESCOPE\.HLP - Help$' >/dev/null 2>&1 && break || sleep 0.1
-            done
-            xdotool search --name '^BYTESCOPE\.HLP - Help$' >/dev/null ||
+            (window 'BYTESCOPE\.HLP - Help' >/dev/null 2>&1) ||
                 fail "Help Topics did not find the installed manual"
         fi
         xdotool windowfocus --sync "$win" key ctrl+q

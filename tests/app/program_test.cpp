@@ -11,25 +11,17 @@
 #include "port.h"
 #include "readlog.h"
 
-using gui::key;
-using gui::mainActive;
-using gui::quit;
-
-namespace {
-
-int readings() {
+static int readings() {
     return s ? e + 1 : 0;
 }
 
-} // namespace
-
 TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
     gui::Script script;
-    script.then([] { key(Qt::Key_F1); })
+    script.then([] { gui::key(Qt::Key_F1); })
         .waitForWindow("Write DATA Register")
         .then([] {
             EXPECT_FALSE(Win32_MenuBar(hwndMain)->isNativeMenuBar()) << "a global menu";
-            key(Qt::Key_F12, Qt::NoModifier, gui::mainWindow());
+            gui::key(Qt::Key_F12, Qt::NoModifier, gui::mainWindow());
             QMenuBar* bar = Win32_MenuBar(hwndMain);
             // a click on the Read title
             QTest::mouseClick(bar, Qt::LeftButton, {},
@@ -40,13 +32,13 @@ TEST(Program, AnOpenWriteDialogKeepsAllInputFromTheMainWindow) {
             EXPECT_EQ(readings(), 0);
             EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a menu opened";
             EXPECT_NE(Win32_Widget(hwndMain), nullptr) << "the close box closed it";
-            key(Qt::Key_Escape);
+            gui::key(Qt::Key_Escape);
         })
-        .waitFor("the main window", mainActive)
+        .waitFor("the main window", gui::mainActive)
         .then([] {
             EXPECT_EQ(readings(), 1)
                 << "the dialog's own reading, and none queued while it was open";
-            quit();
+            gui::quit();
         });
     EXPECT_EQ(script.runProgram(), 0);
 }
@@ -129,12 +121,12 @@ TEST(Program, HelpTopicsShowsTheManualInAViewerThatStaysUsableUnderTheAboutBox) 
         .waitFor("the viewer active", [&] { return viewer()->isActiveWindow(); })
         .then([&] {
             int before = viewer()->verticalScrollBar()->value();
-            key(Qt::Key_PageDown);
+            gui::key(Qt::Key_PageDown);
             EXPECT_GT(viewer()->verticalScrollBar()->value(), before) << "the viewer took no key";
             gui::window("About Bytescope")->close(); // its close box
         })
-        .waitFor("the main window", mainActive)
-        .then(quit); // the program goes on: its accelerators work again
+        .waitFor("the main window", gui::mainActive)
+        .then(gui::quit); // the program goes on: its accelerators work again
     EXPECT_EQ(script.runProgram(), 0);
     QFile::remove(beside);
 }

@@ -5,15 +5,13 @@
 # beside its icon and three buttons (about 180 pixels), not "IN...Y"; neither can be maximised.
 # Usage: window-manager.sh BYTESCOPE
 set -eu
-fail() { echo "$*" >&2; exit 1; }
+. "$(dirname "$0")/x11.sh"
 [ "$1" = --inside ] || exec xvfb-run -a -n 160 -s "-screen 0 1024x768x24" "$0" --inside "$1"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break || sleep 0.1; done
 openbox >/dev/null 2>&1 & wm=$! && sleep 0.5
 "$2" 2>/dev/null & pid=$!
 trap 'kill $pid $wm 2>/dev/null || true' EXIT
-# window TITLE: the shown window titled so, waited for up to 5 s; gone TITLE WHY: none left
-window() { for _ in $(seq 50); do w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) &&
-    echo "${w%%[!0-9]*}" && return; sleep 0.1; done; fail "no window titled $1"; }
+# gone TITLE WHY: no shown window titled so left
 gone() { for _ in $(seq 50); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 ||
     return 0; sleep 0.1; done; fail "$1 stays: $2"; }
 main=$(window Bytescope)

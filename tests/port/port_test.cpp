@@ -11,8 +11,6 @@
 
 namespace ts = testsupport;
 
-namespace {
-
 TEST(ReadPort, MasksEachRegister) {
     // Raw 0x00: every inverted bit reads back set; raw 0xFF: cleared, and the unused bits dropped.
     const struct {
@@ -59,5 +57,3 @@ TEST(Formatting, TimeOfDayInLocalTime) {
     EXPECT_TRUE(!strcmp(list[e].data_entry, entry) || !strcmp(list[e].data_entry, clock))
         << "a reading is stamped with the time it was taken: " << list[e].data_entry;
 }
-
-} // namespace

@@ -67,8 +67,7 @@ TEST_P(Choosing, PicksTheBackendAndSaysWhy) {
     for (const auto& [fd, file] : m.system.files)
         kept += "Port: " + file.path + (file.exclusive ? "" : " shared") +
                 (file.claimed ? "" : " unclaimed");
-    bool shared = status.find("shared") != std::string::npos;
-    EXPECT_EQ(kept, chosen + (shared ? " shared" : ""));
+    EXPECT_EQ(kept, chosen + (status.find("shared") != std::string::npos ? " shared" : ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, Choosing, ::testing::ValuesIn(kScenarios),

@@ -6,9 +6,7 @@ cd "$(mktemp -d)" && trap 'rm -rf "$PWD"' EXIT
 echo '#include "winres.h"
 const RESOURCE_DIRECTORY& r = g_ModuleResources;
 int main() { return r.cMenus + r.cAccelerators + r.cStrings; }' >main.cpp
-minuses=$(printf -- '- %.0s' {1..200000})
-brackets=$(printf -- '( %.0s' {1..200000})
-popups=$(printf -- ' POPUP "a"\\nBEGIN\\n%.0s' {1..200000})
+many() { printf -- "$1%.0s" {1..200000}; } # its text 200000 times
 run() {
     "$rc2tables" t.rc t.cpp || return
     "$cxx" -std=c++20 -pedantic-errors -Wall -Wextra -Werror -I"$inc" t.cpp main.cpp -o t && ./t
@@ -23,9 +21,9 @@ check() { # status, a pattern for the whole of stderr, script
 }
 control='1 DIALOGEX 0, 0, 9, 9\nBEGIN\n CONTROL "", 1, "edit", 0,'
 empty='1 DIALOGEX 0, 0, 9, 9\nBEGIN\nEND'
-check 1 't.rc:3: a value nested too deep' "$control $minuses 1, 0, 9, 9\nEND"
-check 1 't.rc:3: a value nested too deep' "$control $brackets 1, 0, 9, 9\nEND"
-check 1 't.rc:202: menus nested too deep' "1 MENU\nBEGIN\n$popups"
+check 1 't.rc:3: a value nested too deep' "$control $(many '- ') 1, 0, 9, 9\nEND"
+check 1 't.rc:3: a value nested too deep' "$control $(many '( ') 1, 0, 9, 9\nEND"
+check 1 't.rc:202: menus nested too deep' "1 MENU\nBEGIN\n$(many ' POPUP "a"\\nBEGIN\\n')"
 check 1 't.rc:6: menu item id 5 given twice (first on line 3)' \
     '1 MENU\nBEGIN\n MENUITEM "a", 5\n POPUP "b"\n BEGIN\n  MENUITEM "c", 5\n END\nEND'
 check 1 't.rc:4: dialog 1 given twice (first on line 1)' "$empty\n$empty"

@@ -15,9 +15,6 @@
 #include "recording_backend.h"
 #include "view.h"
 
-using gui::key;
-using gui::quit;
-
 namespace {
 
 std::vector<Win32DrawOp> trace;
@@ -124,7 +121,7 @@ TEST(View, ScrollingMovesTheRowsStopsAtTheEndsAndNewReadingsWaitForTheTop) {
             EXPECT_EQ(screen(), expected({{3, 1}, {2, 2}, {1, 3}}, cxChar)) << "top line empty";
             trace.clear();
             show(99);
-            key(Qt::Key_F12);
+            gui::key(Qt::Key_F12);
         })
         .then([] {
             EXPECT_EQ(paints(), 0) << "scrolled down, a reading does not repaint";
@@ -159,7 +156,7 @@ TEST(View, ScrollingMovesTheRowsStopsAtTheEndsAndNewReadingsWaitForTheTop) {
         })
         .then([] {
             EXPECT_EQ(screen(), expected({{5, 1}, {4, 2}, {3, 3}, {2, 4}, {1, 5}, {0, 6}}, 0));
-            quit();
+            gui::quit();
         });
     EXPECT_EQ(script.runProgram(), 0);
 }
@@ -222,8 +219,8 @@ TEST(View, TheScrollBarsReportOnlyWhatWin32sDo) {
         })
         .waitFor("the context menu", menuOpen)
         .then([] {
-            key(Qt::Key_Down); // Scroll Here: a position the program does not follow
-            key(Qt::Key_Return);
+            gui::key(Qt::Key_Down); // Scroll Here: a position the program does not follow
+            gui::key(Qt::Key_Return);
         })
         .then([&] {
             EXPECT_EQ(nVscrollPos, tracked);
@@ -232,13 +229,13 @@ TEST(View, TheScrollBarsReportOnlyWhatWin32sDo) {
         })
         .waitFor("the context menu", menuOpen)
         .then([] {
-            key(Qt::Key_Down); // Scroll Here, then Top
-            key(Qt::Key_Down);
-            key(Qt::Key_Return);
+            gui::key(Qt::Key_Down); // Scroll Here, then Top
+            gui::key(Qt::Key_Down);
+            gui::key(Qt::Key_Return);
         })
         .then([] {
             EXPECT_EQ(nVscrollPos, 0);
-            quit();
+            gui::quit();
         });
     EXPECT_EQ(script.runProgram(), 0);
 }
@@ -260,7 +257,7 @@ TEST(View, ABarShownDuringAPaintResizesTheClientBeforeTheNextRange) {
         EXPECT_EQ(nHscrollMax, HscrollMaxFor(nMaxWidth, cxClient, cxChar));
         EXPECT_GT(nHscrollMax, 0);
         EXPECT_EQ(client()->width(), cxClient) << "the widgets followed at once";
-        quit();
+        gui::quit();
     });
     EXPECT_EQ(script.runProgram(), 0);
 }
@@ -308,7 +305,7 @@ TEST(View, AFullLogShowsTheRightRowsEverywhereAndRefusesMore) {
             EXPECT_EQ(screen().rbegin()->first, 28 * cyChar);
         });
     for (Qt::Key k : {Qt::Key_F12, Qt::Key_F1, Qt::Key_F2})
-        script.then([k] { key(k); })
+        script.then([k] { gui::key(k); })
             .waitFor("the full-log box", [] { return gui::box() != nullptr; })
             .then([] {
                 QMessageBox* b = gui::box();
@@ -319,7 +316,7 @@ TEST(View, AFullLogShowsTheRightRowsEverywhereAndRefusesMore) {
                 b->button(QMessageBox::Ok)->click();
             })
             .waitFor("the main window", gui::mainActive);
-    script.then(quit);
+    script.then(gui::quit);
     EXPECT_EQ(script.runProgram(), 0);
     EXPECT_EQ(e, LOG_LIMIT);
     EXPECT_EQ(std::memcmp(&last, &list[LOG_LIMIT], sizeof last), 0);

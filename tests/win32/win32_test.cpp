@@ -16,17 +16,15 @@
 #include "win32_qt.h"
 #include "windows.h"
 
-namespace {
+static std::vector<MSG> seen;
 
-std::vector<MSG> seen;
-
-LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     seen.push_back({hwnd, msg, wParam, lParam, 0, {0, 0}});
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 // A window of the layer's with the program's menu, active.
-HWND makeWindow() {
+static HWND makeWindow() {
     static HINSTANCE__ module{&g_ModuleResources};
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
@@ -43,22 +41,19 @@ HWND makeWindow() {
 }
 
 // The messages of kind `msg` seen since the last clear.
-std::vector<MSG> only(UINT msg) {
+static std::vector<MSG> only(UINT msg) {
     std::vector<MSG> out;
     std::copy_if(seen.begin(), seen.end(), std::back_inserter(out),
                  [msg](const MSG& s) { return s.message == msg; });
     return out;
 }
 
-} // namespace
-
 TEST(Win32, MinimisingRestoringAndMaximisingSendTheirSizes) {
     HWND h = makeWindow();
-    QWidget* frame = Win32_Widget(h);
     const int width = Win32_Client(h)->width();
     seen.clear();
     for (auto show : {&QWidget::showMinimized, &QWidget::showNormal, &QWidget::showMaximized}) {
-        (frame->*show)();
+        (Win32_Widget(h)->*show)();
         QTest::qWait(20);
     }
     std::vector<MSG> s = only(WM_SIZE);
@@ -132,10 +127,8 @@ TEST(Win32, TitlesSelectedFromTheKeyboardAreHighlighted) {
         for (int x = 2; x < image.width() - 2; ++x)
             if (qGray(image.pixel(x, y)) != paper) {
                 left = std::min(left, x);
+                start = y == lowest ? start : x; // the first ink of the lowest row so far
                 lowest = y;
             }
-    for (int x = 2; x < image.width() - 2 && lowest >= 0; ++x)
-        if (qGray(image.pixel(x, lowest)) != paper)
-            start = std::min(start, x);
     EXPECT_GT(start, left + file->fontMetrics().horizontalAdvance('E') / 2) << "E is underlined";
 }

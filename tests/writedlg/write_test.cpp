@@ -10,9 +10,6 @@
 #include "recording_backend.h"
 #include "resource.h"
 
-using gui::key;
-using testsupport::describe;
-
 namespace {
 
 struct Dialog {
@@ -22,9 +19,7 @@ struct Dialog {
 };
 
 Dialog dialog() {
-    Dialog d;
-    QWidget* top = QApplication::activeWindow();
-    d.hwnd = top ? Win32_WindowOf(top) : nullptr;
+    Dialog d{Win32_WindowOf(QApplication::activeWindow())};
     d.edit = qobject_cast<QLineEdit*>(Win32_Widget(GetDlgItem(d.hwnd, ID_INPUT)));
     d.send = qobject_cast<QPushButton*>(Win32_Widget(GetDlgItem(d.hwnd, IDSEND)));
     d.cancel = qobject_cast<QPushButton*>(Win32_Widget(GetDlgItem(d.hwnd, IDCANCEL)));
@@ -41,7 +36,7 @@ class WriteDialogOpened : public testing::TestWithParam<int> {};
 TEST_P(WriteDialogOpened, SitsInItsPlaceWithSendFollowingTheField) {
     const int which = GetParam();
     gui::Script script;
-    script.then([which] { key(which ? Qt::Key_F2 : Qt::Key_F1); })
+    script.then([which] { gui::key(which ? Qt::Key_F2 : Qt::Key_F1); })
         .waitForWindow(kTitle[which])
         .then([which] {
             Dialog d = dialog();
@@ -61,11 +56,11 @@ TEST_P(WriteDialogOpened, SitsInItsPlaceWithSendFollowingTheField) {
             EXPECT_LT(edge.pixelColor(1, 10).lightness(), face);
             EXPECT_GE(edge.pixelColor(frame->width() - 1, 10).lightness(), face);
             gui::type("1");
-            key(Qt::Key_Backspace);
+            gui::key(Qt::Key_Backspace);
             EXPECT_FALSE(d.send->isEnabled());
-            key(Qt::Key_Tab); // past the disabled Send; Enter presses the focused Cancel
+            gui::key(Qt::Key_Tab); // past the disabled Send; Enter presses the focused Cancel
             EXPECT_EQ(QApplication::focusWidget(), d.cancel);
-            key(Qt::Key_Return);
+            gui::key(Qt::Key_Return);
         })
         .waitFor("the main window", gui::mainActive)
         .then(gui::quit);
@@ -79,12 +74,12 @@ TEST(WriteDialogRejected, IsQuotedInAWarningOwnedByTheDialogAndKept) {
     const QString entry = QString::fromUtf8("\xe2\x82\xac");
     auto& port = testsupport::installRecording(std::make_unique<portio::SimulatedBackend>());
     gui::Script script;
-    script.then([] { key(Qt::Key_F1); })
+    script.then([] { gui::key(Qt::Key_F1); })
         .waitForWindow(kTitle[0])
         .then([&] {
             gui::type(entry);
-            key(Qt::Key_Tab);
-            key(Qt::Key_Return);
+            gui::key(Qt::Key_Tab);
+            gui::key(Qt::Key_Return);
         })
         .waitFor("the warning box", [] { return gui::box() != nullptr; })
         .then([&] {
@@ -105,7 +100,7 @@ TEST(WriteDialogRejected, IsQuotedInAWarningOwnedByTheDialogAndKept) {
     EXPECT_EQ(script.runProgram(), 0);
     // Cancel wrote nothing, and one reading of the simulated port (status 0x78, control 0x0C)
     // followed.
-    EXPECT_EQ(describe(port), "in 888 0, in 889 120, in 890 12");
+    EXPECT_EQ(testsupport::describe(port), "in 888 0, in 889 120, in 890 12");
 }
 
 } // namespace
