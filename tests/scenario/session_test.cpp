@@ -116,7 +116,6 @@ template <class Build> std::vector<Step> steps(Build& b, const QString& name, in
             (std::max(at += words[0] == "start", 0) != run && run >= 0))
             continue;
         const QString verb = words[0], arg = words.mid(1).join(' '), title = words.value(1);
-        const QStringList texts = words.mid(2);
         // clang-format off
         const std::map<QString, QString> wants = {
             {"active", words.mid(1).join('|')}, {"start", "Bytescope"}, {"gone", verb},
@@ -136,12 +135,12 @@ template <class Build> std::vector<Step> steps(Build& b, const QString& name, in
             act([&b, words] { b.act(words); });
         } else if (wants.count(verb)) {
             const QString asked = verb == "start" ? "active" : verb;
-            check([&b, asked, title, texts] { return b.sees(asked, title, texts); },
+            check([&b, asked, title, want = words.mid(2)] { return b.sees(asked, title, want); },
                   wants.at(verb));
             if (verb == "port")
                 act([&b] { b.ported(); });
         } else if (verb == "drawn") {
-            QStringList want = texts;
+            QStringList want = words.mid(2);
             for (QString& t : want)
                 t += ':' + QString(t.size(), title == "black" ? 'k' : title[0]);
             check([&b, want] { return among(b.painted().join('|').split('|'), want).join('|'); },
@@ -162,11 +161,11 @@ template <class Build> std::vector<Step> steps(Build& b, const QString& name, in
 class LinuxProgram {
 public:
     void act(const QStringList& words) {
+        // clang-format off
         static const std::map<QString, std::function<void(QWidget*)>> actions = {
-            {"close", [](QWidget* w) { w->close(); }},
-            {"focus", &QWidget::activateWindow},
-            {"minimise", &QWidget::showMinimized},
-            {"restore", &QWidget::showNormal}};
+            {"close", [](QWidget* w) { w->close(); }}, {"focus", &QWidget::activateWindow},
+            {"minimise", &QWidget::showMinimized}, {"restore", &QWidget::showNormal}};
+        // clang-format on
         if (words[0] == "type")
             gui::type(words.value(1));
         else if (QWidget* w = gui::window(words.value(1)); words[0] != "key") {
