@@ -113,8 +113,10 @@ fi
 timing "tests"
 
 # The scripted session (tests/scenario/session.txt), as a person has it, on a virtual display. Its
-# runner is the Linux build's.
-if [ ! -x build/tests/scenario/scenario_tests ]; then
+# runner is the Linux build's, brought up to date first (built with all of it when missing).
+if [ -f build/CMakeCache.txt ]; then
+    cmake --build build --target scenario_tests -j"$jobs" >/dev/null
+else
     echo "== The Linux build, whose session runner drives the program under Wine"
     tools/setup.sh build >/dev/null
 fi
